@@ -1,0 +1,44 @@
+#include "dialog/dialog_events.h"
+
+#include "dialog/ok_action.h"
+#include "startup/exit_codes.h"
+
+DialogResponse Form_Load(DialogState& state, int numOptions, std::int32_t seconds,
+                         std::int64_t nowMs) {
+    state.NumOptions = numOptions;
+    StartCountdown(state.countdown, seconds, nowMs);
+    return {std::nullopt, IsTimerEnabled(state.countdown)};
+}
+
+DialogResponse cmdOk_Click(const DialogState& state, std::optional<int> selectedRow) {
+    return {OkAction(selectedRow, state.NumOptions), false};
+}
+
+DialogResponse cmdAnnulla_Click() { return {exit_code::kCancelled, false}; }
+
+DialogResponse Form_Unload() { return {exit_code::kCancelled, false}; }
+
+DialogResponse tmrTimer_Timer(DialogState& state, std::optional<int> selectedRow,
+                              std::int64_t nowMs) {
+    DialogResponse response;
+    // Ticks that fell due while the thread was busy still come, in order.
+    for (TickAction action = TakeDueTick(state.countdown, nowMs); action != TickAction::None;
+         action = TakeDueTick(state.countdown, nowMs)) {
+        if (action == TickAction::OkAction) {
+            response.exitCode = OkAction(selectedRow, state.NumOptions);
+            if (response.exitCode) {
+                return response;
+            }
+        }
+        response.countdownChanged = true;
+    }
+    // The timer is re-armed for the next deadline after every message.
+    response.countdownChanged |= IsTimerEnabled(state.countdown);
+    return response;
+}
+
+DialogResponse StopCountdownEvent(DialogState& state) {
+    const bool wasRunning = IsTimerEnabled(state.countdown);
+    StopCountdown(state.countdown);
+    return {std::nullopt, wasRunning};
+}
