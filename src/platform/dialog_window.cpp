@@ -1,0 +1,409 @@
+#include "platform/dialog_window.h"
+
+#include "platform/control_ids.h"
+#include "platform/dpi.h"
+#include "platform/process.h"
+#include "resource_ids.h"
+#include "startup/exit_codes.h"
+
+#include <commctrl.h>
+
+#ifndef WM_DPICHANGED
+#define WM_DPICHANGED 0x02E0
+#endif
+#ifndef WM_GETDPISCALEDSIZE
+#define WM_GETDPISCALEDSIZE 0x02E4
+#endif
+
+namespace {
+
+constexpr UINT_PTR kTimerId = 1;
+constexpr UINT_PTR kSubclassId = 1;
+
+// Fixed single border with a system menu, but no minimize or maximize box.
+constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
+constexpr DWORD kWindowExStyle = 0;
+
+// The default dialog font, whose single line fits the 195-twip controls.
+constexpr wchar_t kFontFace[] = L"MS Shell Dlg 2";
+constexpr int kFontPoints = 8;
+constexpr int kPointsPerInch = 72;
+
+DialogWindow* loadedDialog = nullptr;
+
+std::int64_t MonotonicMs() {
+    // Unbiased interrupt time stands still while the computer sleeps, so that
+    // after a sleep the countdown goes on from where it was.
+    ULONGLONG hundredNs = 0;
+    QueryUnbiasedInterruptTime(&hundredNs);
+    return static_cast<std::int64_t>(hundredNs / 10000);
+}
+
+HWND CreateChild(HWND parent, const wchar_t* className, const wchar_t* text, DWORD style, int id) {
+    return CreateWindowExW(0, className, text, WS_CHILD | style, 0, 0, 0, 0, parent,
+                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                           GetModuleHandleW(nullptr), nullptr);
+}
+
+HFONT CreateDialogFont(UINT dpi) {
+    LOGFONTW font{};
+    font.lfHeight = -MulDiv(kFontPoints, static_cast<int>(dpi), kPointsPerInch);
+    font.lfWeight = FW_NORMAL;
+    font.lfCharSet = DEFAULT_CHARSET;
+    font.lfQuality = DEFAULT_QUALITY;
+    lstrcpynW(font.lfFaceName, kFontFace, LF_FACESIZE);
+    return CreateFontIndirectW(&font);
+}
+
+void Place(HWND control, const TwipsRect& rect, UINT dpi) {
+    const int d = static_cast<int>(dpi);
+    SetWindowPos(control, nullptr, TwipsToPixels(rect.left, d), TwipsToPixels(rect.top, d),
+                 TwipsToPixels(rect.width, d), TwipsToPixels(rect.height, d),
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void SetTabStop(HWND control, bool on) {
+    const LONG_PTR style = GetWindowLongPtrW(control, GWL_STYLE);
+    SetWindowLongPtrW(control, GWL_STYLE, on ? style | WS_TABSTOP : style & ~WS_TABSTOP);
+}
+
+bool RegisterDialogClass(WNDPROC windowProc) {
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof(windowClass);
+    windowClass.lpfnWndProc = windowProc;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = static_cast<HICON>(
+        LoadImageW(instance, MAKEINTRESOURCEW(IDI_TOLVANE), IMAGE_ICON,
+                   GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), LR_DEFAULTCOLOR));
+    windowClass.hIconSm = static_cast<HICON>(
+        LoadImageW(instance, MAKEINTRESOURCEW(IDI_TOLVANE), IMAGE_ICON,
+                   GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    windowClass.lpszClassName = kDialogClassName;
+    return RegisterClassExW(&windowClass) != 0;
+}
+
+} // namespace
+
+DialogWindow* DialogWindow::Load(const SwitchTable& switches) {
+    // The one dialog of the run; it lives until the process ends.
+    static DialogWindow instance;
+    if (!instance.Create()) {
+        return nullptr;
+    }
+    loadedDialog = &instance;
+    instance.SetUp(SetUpFromSwitches(switches));
+    return loadedDialog;
+}
+
+DialogWindow* DialogWindow::Loaded() { return loadedDialog; }
+
+bool DialogWindow::Create() {
+    if (!RegisterDialogClass(WindowProc)) {
+        return false;
+    }
+    // Created at the origin of the primary screen, so that the window has
+    // that screen's DPI when the layout is worked out.
+    window_ = CreateWindowExW(kWindowExStyle, kDialogClassName, kDefaultCaption, kWindowStyle, 0, 0,
+                              0, 0, nullptr, nullptr, GetModuleHandleW(nullptr), this);
+    if (window_ == nullptr) {
+        return false;
+    }
+    CreateControls();
+    ApplyLayout(DpiOfWindow(window_));
+    return true;
+}
+
+void DialogWindow::CreateControls() {
+    // Created in tab order; every row starts hidden, disabled and unchecked.
+    lblTesto_ = CreateChild(window_, L"STATIC", kDefaultPrompt, WS_VISIBLE | SS_CENTER | SS_NOTIFY,
+                            kIdTesto);
+    frame_ = CreateChild(window_, L"BUTTON", L"", WS_VISIBLE | WS_GROUP | BS_GROUPBOX, kIdFrame);
+    for (int i = 0; i < kMaxOptions; ++i) {
+        const DWORD group = i == 0 ? WS_GROUP : 0;
+        optScelta_[i] = CreateChild(window_, L"BUTTON", L"", WS_DISABLED | group | BS_AUTORADIOBUTTON,
+                                    kIdFirstOption + i);
+        SetWindowSubclass(optScelta_[i], RowProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
+    }
+    cmdOk_ = CreateChild(window_, L"BUTTON", kOkCaption,
+                         WS_VISIBLE | WS_GROUP | WS_TABSTOP | BS_DEFPUSHBUTTON, kIdOk);
+    cmdAnnulla_ = CreateChild(window_, L"BUTTON", kAnnullaCaption,
+                              WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, kIdAnnulla);
+    lblTempo_ = CreateChild(window_, L"STATIC", kTempoCaptionAtCreation,
+                            WS_GROUP | SS_RIGHT | SS_NOTIFY, kIdTempo);
+
+    // A group box lets clicks through to whatever lies below it. This frame
+    // takes its own clicks instead, so it must lie below the rows it
+    // surrounds or it would swallow theirs; it never takes the focus, so its
+    // place in the z-order does not change the tab order.
+    SetWindowSubclass(frame_, FrameProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
+    SetWindowPos(frame_, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    SetWindowLongPtrW(frame_, GWL_STYLE, GetWindowLongPtrW(frame_, GWL_STYLE) | WS_CLIPSIBLINGS);
+
+    // Access-key underlines follow the keyboard cues, as in a dialog box.
+    SendMessageW(window_, WM_CHANGEUISTATE, MAKEWPARAM(UIS_INITIALIZE, 0), 0);
+}
+
+void DialogWindow::SetUp(const DialogSetup& setup) {
+    SetWindowTextW(window_, setup.caption.c_str());
+    SetWindowTextW(lblTesto_, setup.prompt.c_str());
+    for (int i = 0; i < setup.NumOptions(); ++i) {
+        SetWindowTextW(optScelta_[i], setup.options[i].c_str());
+        ShowWindow(optScelta_[i], SW_SHOWNA);
+        EnableWindow(optScelta_[i], TRUE);
+    }
+
+    // The row group is one tab stop: the selected row, or the first row.
+    focus_ = cmdOk_;
+    if (setup.preselectedRow) {
+        const HWND row = optScelta_[*setup.preselectedRow];
+        SendMessageW(row, BM_SETCHECK, BST_CHECKED, 0);
+        SetTabStop(row, true);
+        // The focus starts on the selected row: on Windows an unchecked auto
+        // radio button that receives the focus checks itself and notifies a
+        // click, which would pick a row and stop the countdown.
+        focus_ = row;
+    } else if (setup.NumOptions() > 0) {
+        SetTabStop(optScelta_[0], true);
+    }
+
+    Apply(Form_Load(state_, setup.NumOptions(), setup.SecondsLeft, MonotonicMs()));
+
+    const UINT dpi = DpiOfWindow(window_);
+    ApplyLayout(dpi);
+    CentreOnPrimaryScreen(dpi);
+}
+
+SIZE DialogWindow::OuterSizeAt(UINT dpi) const {
+    const DialogGeometry g = LayoutFor(state_.NumOptions);
+    const int d = static_cast<int>(dpi);
+    const RECT client{0, 0, TwipsToPixels(g.clientWidth, d), TwipsToPixels(g.clientHeight, d)};
+    const RECT outer = OuterRectForClient(client, kWindowStyle, kWindowExStyle, dpi);
+    return {outer.right - outer.left, outer.bottom - outer.top};
+}
+
+void DialogWindow::ApplyLayout(UINT dpi) {
+    font_ = UniqueFont(CreateDialogFont(dpi));
+    const DialogGeometry g = LayoutFor(state_.NumOptions);
+    const auto place = [&](HWND control, const TwipsRect& rect) {
+        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+        Place(control, rect, dpi);
+    };
+    place(lblTesto_, g.lblTesto);
+    place(frame_, g.frmScelta);
+    for (int i = 0; i < kMaxOptions; ++i) {
+        place(optScelta_[i], g.optScelta[i]);
+    }
+    place(cmdOk_, g.cmdOk);
+    place(cmdAnnulla_, g.cmdAnnulla);
+    place(lblTempo_, g.lblTempo);
+
+    const SIZE outer = OuterSizeAt(dpi);
+    SetWindowPos(window_, nullptr, 0, 0, outer.cx, outer.cy,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    InvalidateRect(window_, nullptr, TRUE);
+}
+
+void DialogWindow::CentreOnPrimaryScreen(UINT dpi) {
+    // Worked out in twips on the primary screen's full size and converted to
+    // pixels once, so that the window sits where the layout puts it.
+    const int d = static_cast<int>(dpi);
+    RECT outer{};
+    GetWindowRect(window_, &outer);
+    const TwipsPoint corner =
+        CentreOnScreen(PixelsToTwips(GetSystemMetrics(SM_CXSCREEN), d),
+                       PixelsToTwips(GetSystemMetrics(SM_CYSCREEN), d),
+                       PixelsToTwips(outer.right - outer.left, d),
+                       PixelsToTwips(outer.bottom - outer.top, d));
+    SetWindowPos(window_, nullptr, TwipsToPixels(corner.left, d), TwipsToPixels(corner.top, d), 0,
+                 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void DialogWindow::Show() {
+    ShowWindow(window_, SW_SHOWNORMAL);
+    // Started from a batch file, the dialog must come up in front so that
+    // the user can answer at once.
+    SetForegroundWindow(window_);
+    UpdateWindow(window_);
+}
+
+bool DialogWindow::PreTranslateMessage(MSG& msg) {
+    if (!IsOwnWindow(msg.hwnd)) {
+        return false;
+    }
+    // Keyboard preview: every key that reaches the dialog stops the
+    // countdown, whichever control has the focus, before the dialog manager
+    // or the control sees it.
+    switch (msg.message) {
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+    case WM_CHAR:
+    case WM_SYSCHAR:
+        Apply(StopCountdownEvent(state_));
+        break;
+    default:
+        break;
+    }
+    return IsDialogMessageW(window_, &msg) != FALSE;
+}
+
+bool DialogWindow::IsOwnWindow(HWND window) const {
+    return window != nullptr && (window == window_ || IsChild(window_, window));
+}
+
+void DialogWindow::Apply(const DialogResponse& response) {
+    if (response.exitCode) {
+        EndProcess(*response.exitCode);
+    }
+    if (response.countdownChanged) {
+        ShowCountdown();
+    }
+}
+
+void DialogWindow::ShowCountdown() {
+    if (!IsTimerEnabled(state_.countdown)) {
+        KillTimer(window_, kTimerId);
+        ShowWindow(lblTempo_, SW_HIDE);
+        return;
+    }
+    const std::wstring text = CountdownText(state_.countdown.SecondsLeft);
+    if (text != tempoText_) {
+        tempoText_ = text;
+        SetWindowTextW(lblTempo_, text.c_str());
+    }
+    ShowWindow(lblTempo_, SW_SHOWNA);
+    // A one-shot timer aimed at the next tick's deadline: Windows delivers
+    // every WM_TIMER a little late, and a periodic timer would add that up.
+    const std::int64_t delay = MsUntilNextTick(state_.countdown, MonotonicMs());
+    SetTimer(window_, kTimerId, static_cast<UINT>(delay), nullptr);
+}
+
+std::optional<int> DialogWindow::SelectedRow() const {
+    for (int i = 0; i < state_.NumOptions; ++i) {
+        if (SendMessageW(optScelta_[i], BM_GETCHECK, 0, 0) == BST_CHECKED) {
+            return i;
+        }
+    }
+    return std::nullopt;
+}
+
+void DialogWindow::SaveFocus() {
+    const HWND focus = GetFocus();
+    if (focus != nullptr && IsChild(window_, focus)) {
+        focus_ = focus;
+    }
+}
+
+void DialogWindow::RestoreFocus() {
+    if (focus_ != nullptr && IsWindowVisible(focus_) && IsWindowEnabled(focus_)) {
+        SetFocus(focus_);
+    }
+}
+
+void DialogWindow::OnCommand(int id, int code) {
+    if (id == kIdOk && code == BN_CLICKED) {
+        Apply(cmdOk_Click(state_, SelectedRow()));
+    } else if (id == kIdAnnulla && code == BN_CLICKED) {
+        Apply(cmdAnnulla_Click());
+    } else if (id >= kIdFirstOption && id < kIdFirstOption + kMaxOptions && code == BN_CLICKED) {
+        Apply(StopCountdownEvent(state_));
+    } else if ((id == kIdTesto || id == kIdTempo) && (code == STN_CLICKED || code == STN_DBLCLK)) {
+        Apply(StopCountdownEvent(state_));
+    }
+}
+
+void DialogWindow::OnDpiChanged(UINT dpi, const RECT& suggested) {
+    ApplyLayout(dpi);
+    SetWindowPos(window_, nullptr, suggested.left, suggested.top, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+LRESULT DialogWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_COMMAND:
+        OnCommand(LOWORD(wParam), HIWORD(wParam));
+        return 0;
+    case WM_TIMER:
+        if (wParam == kTimerId) {
+            Apply(tmrTimer_Timer(state_, SelectedRow(), MonotonicMs()));
+        }
+        return 0;
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+        Apply(StopCountdownEvent(state_)); // a click on the dialog's background
+        return 0;
+    case WM_ACTIVATE:
+        // As a dialog box does: the focus returns to the control that had it.
+        if (LOWORD(wParam) == WA_INACTIVE) {
+            SaveFocus();
+        } else {
+            RestoreFocus();
+        }
+        return 0;
+    case DM_GETDEFID:
+        return MAKELRESULT(kIdOk, DC_HASDEFID);
+    case WM_CLOSE:
+        Apply(Form_Unload());
+        return 0;
+    case WM_QUERYENDSESSION:
+        return TRUE;
+    case WM_ENDSESSION:
+        if (wParam != FALSE) {
+            Apply(Form_Unload());
+        }
+        return 0;
+    case WM_GETDPISCALEDSIZE: {
+        // The size at the new DPI comes from the layout, not from scaling
+        // the old size, so that rounding never accumulates.
+        *reinterpret_cast<SIZE*>(lParam) = OuterSizeAt(static_cast<UINT>(wParam));
+        return TRUE;
+    }
+    case WM_DPICHANGED:
+        OnDpiChanged(LOWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+        return 0;
+    default:
+        return DefWindowProcW(window_, message, wParam, lParam);
+    }
+}
+
+LRESULT CALLBACK DialogWindow::WindowProc(HWND window, UINT message, WPARAM wParam,
+                                          LPARAM lParam) {
+    auto* self = reinterpret_cast<DialogWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (self == nullptr) {
+        if (message != WM_NCCREATE) {
+            return DefWindowProcW(window, message, wParam, lParam);
+        }
+        self = static_cast<DialogWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        self->window_ = window;
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    }
+    return self->HandleMessage(message, wParam, lParam);
+}
+
+LRESULT CALLBACK DialogWindow::FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                         UINT_PTR, DWORD_PTR self) {
+    auto* dialog = reinterpret_cast<DialogWindow*>(self);
+    switch (message) {
+    case WM_NCHITTEST:
+        return HTCLIENT;
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+        dialog->Apply(StopCountdownEvent(dialog->state_));
+        return 0;
+    default:
+        return DefSubclassProc(window, message, wParam, lParam);
+    }
+}
+
+LRESULT CALLBACK DialogWindow::RowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                       UINT_PTR, DWORD_PTR self) {
+    auto* dialog = reinterpret_cast<DialogWindow*>(self);
+    // A row loses the focus to another control of the dialog; the focus
+    // leaving for another program is no such event.
+    if (message == WM_KILLFOCUS && dialog->IsOwnWindow(reinterpret_cast<HWND>(wParam))) {
+        dialog->Apply(StopCountdownEvent(dialog->state_));
+    }
+    return DefSubclassProc(window, message, wParam, lParam);
+}

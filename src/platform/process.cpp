@@ -1,0 +1,30 @@
+#include "platform/process.h"
+
+#include "platform/command_line_tail.h"
+#include "platform/dialog_window.h"
+#include "startup/exit_codes.h"
+#include "startup/usage_text.h"
+
+#include <windows.h>
+
+std::wstring ProcessCommandLineTail() { return std::wstring(CommandLineTail(GetCommandLineW())); }
+
+void ShowUsageBox(const std::wstring& text) {
+    MessageBoxW(nullptr, text.c_str(), kAppTitle, MB_OK | MB_SETFOREGROUND);
+}
+
+void EndProcess(unsigned exitCode) { ExitProcess(exitCode); }
+
+void RunEventLoop() {
+    MSG msg{};
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        DialogWindow* dialog = DialogWindow::Loaded();
+        if (dialog != nullptr && dialog->PreTranslateMessage(msg)) {
+            continue;
+        }
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    // The program posts no WM_QUIT; one sent from outside closes the dialog.
+    EndProcess(exit_code::kCancelled);
+}
