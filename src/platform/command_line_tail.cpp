@@ -1,25 +1,18 @@
 #include "platform/command_line_tail.h"
 
-namespace {
-bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t'; }
-} // namespace
+#include <algorithm>
 
 std::wstring_view CommandLineTail(std::wstring_view fullCommandLine) {
-    // The program name ends at the first space or tab outside double quotes,
-    // as the C run-time reads it for WinMain; there is no escape for a quote.
+    constexpr std::wstring_view kBlanks = L" \t";
     std::size_t pos = 0;
-    bool inQuotes = false;
-    for (; pos < fullCommandLine.size(); ++pos) {
-        const wchar_t c = fullCommandLine[pos];
-        if (c == L'"') {
-            inQuotes = !inQuotes;
-        } else if (IsBlank(c) && !inQuotes) {
-            break;
-        }
+    if (!fullCommandLine.empty() && fullCommandLine.front() == L'"') {
+        // There is no escape for a quote inside the program name.
+        const std::size_t close = fullCommandLine.find(L'"', 1);
+        pos = close == std::wstring_view::npos ? fullCommandLine.size() : close + 1;
+    } else {
+        pos = std::min(fullCommandLine.find_first_of(kBlanks), fullCommandLine.size());
     }
     // The white space between the name and the arguments is no argument.
-    while (pos < fullCommandLine.size() && IsBlank(fullCommandLine[pos])) {
-        ++pos;
-    }
+    pos = std::min(fullCommandLine.find_first_not_of(kBlanks, pos), fullCommandLine.size());
     return fullCommandLine.substr(pos);
 }

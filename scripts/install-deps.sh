@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that building and testing Tolvane need.
+# Idempotent: packages already present are left alone, and apt-get runs only
+# when something is missing.
+set -euo pipefail
+
+packages=(
+    cmake ninja-build g++ libgtest-dev        # native build and unit tests
+    g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64  # the Windows cross build
+    wine wine64 xvfb xauth xdotool x11-utils  # running Tolvane.exe on a virtual display
+    python3 clang                             # test harness; fuzzing and sanitizers
+)
+
+missing=()
+for package in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
+        missing+=("$package")
+    fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+    echo "== All needed packages are installed."
+    exit 0
+fi
+
+if [ "$(id -u)" -ne 0 ]; then
+    SUDO=sudo
+else
+    SUDO=
+fi
+echo "== Installing: ${missing[*]}"
+$SUDO apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+echo "== Packages installed."

@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test: the native unit tests, and the
+# end-to-end tests that drive the real Tolvane.exe under Wine on a virtual
+# display. The last line is CTest's summary of what ran.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash scripts/install-deps.sh
+
+echo "== Building Tolvane.exe and the test driver (MinGW-w64 cross build)"
+cmake --preset windows >/dev/null
+cmake --build --preset windows
+
+echo "== Building the native unit tests"
+cmake --preset native >/dev/null
+cmake --build --preset native
+
+echo "== Running the tests"
+ctest --preset native "$@"
