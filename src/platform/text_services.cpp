@@ -1,20 +1,74 @@
 #include "platform/text_services.h"
 
 #include <cmath>
-#include <cstdlib>
+#include <algorithm>
 #include <limits>
 
 namespace {
 
 bool IsDigit(wchar_t c) { return c >= L'0' && c <= L'9'; }
 
-// Copies the digits at `pos` into `out`; returns how many there were.
-std::size_t TakeDigits(std::wstring_view text, std::size_t& pos, std::string& out) {
+// A decimal number as significand × 10^exponent.
+struct DecimalNumber {
+    std::uint64_t significand = 0;
+    std::int64_t exponent = 0;
+};
+
+// Up to 19 significant digits fit the significand; later ones only matter
+// for values far outside any range the program accepts.
+constexpr std::uint64_t kSignificandLimit = 1'000'000'000'000'000'000ULL;
+constexpr std::int64_t kExponentLimit = 100'000; // far beyond any double
+
+// Reads the digits at `pos` into `number`; returns how many there were.
+std::size_t TakeDigits(std::wstring_view text, std::size_t& pos, DecimalNumber& number,
+                       bool afterPoint) {
     std::size_t count = 0;
     for (; pos < text.size() && IsDigit(text[pos]); ++pos, ++count) {
-        out.push_back(static_cast<char>(text[pos]));
+        const auto digit = static_cast<std::uint64_t>(text[pos] - L'0');
+        if (number.significand < kSignificandLimit) {
+            number.significand = number.significand * 10 + digit;
+            number.exponent -= afterPoint ? 1 : 0;
+        } else {
+            number.exponent += afterPoint ? 0 : 1;
+        }
     }
     return count;
+}
+
+// The exponent that starts at `pos` (optional sign, digits), 0 when there is
+// none; saturated, so that no run of digits can overflow it.
+std::int64_t TakeExponent(std::wstring_view text, std::size_t pos) {
+    bool negative = false;
+    if (pos < text.size() && (text[pos] == L'+' || text[pos] == L'-')) {
+        negative = text[pos++] == L'-';
+    }
+    std::int64_t exponent = 0;
+    for (; pos < text.size() && IsDigit(text[pos]); ++pos) {
+        exponent = std::min(exponent * 10 + (text[pos] - L'0'), kExponentLimit);
+    }
+    return negative ? -exponent : exponent;
+}
+
+double ToDouble(const DecimalNumber& number) {
+    if (number.significand == 0) {
+        return 0.0;
+    }
+    // Both factors are exact up to 2^53 and 10^22, so one multiplication or
+    // division rounds correctly: "2.5" is exactly 2.5, as ties need.
+    constexpr std::int64_t kExactPowers = 22;
+    double value = static_cast<double>(number.significand);
+    std::int64_t exponent = number.exponent;
+    for (; exponent > kExactPowers; exponent -= kExactPowers) {
+        value *= 1e22;
+    }
+    for (; exponent < -kExactPowers; exponent += kExactPowers) {
+        value /= 1e22;
+    }
+    double power = 1.0;
+    for (std::int64_t i = 0; i < (exponent < 0 ? -exponent : exponent); ++i) {
+        power *= 10.0;
+    }
+    return exponent < 0 ? value / power : value * power;
 }
 
 } // namespace
@@ -34,32 +88,28 @@ double LeadingNumber(std::wstring_view text) {
     if (pos == std::wstring_view::npos) {
         return 0.0;
     }
-    // Collect the number as plain ASCII, then let strtod do the rounding. The
-    // program never changes the C locale, so "." is the decimal point.
-    std::string number;
+    bool negative = false;
     if (text[pos] == L'+' || text[pos] == L'-') {
-        number.push_back(static_cast<char>(text[pos++]));
+        negative = text[pos++] == L'-';
     }
-    std::size_t digits = TakeDigits(text, pos, number);
+
+    // Significant digits go into an integer; the position of the decimal
+    // point and the exponent into a power of ten.
+    DecimalNumber number;
+    const std::size_t integerDigits = TakeDigits(text, pos, number, false);
+    std::size_t fractionDigits = 0;
     if (pos < text.size() && text[pos] == L'.') {
-        number.push_back('.');
         ++pos;
-        digits += TakeDigits(text, pos, number);
+        fractionDigits = TakeDigits(text, pos, number, true);
     }
-    if (digits == 0) {
+    if (integerDigits + fractionDigits == 0) {
         return 0.0;
     }
     if (pos + 1 < text.size() && (text[pos] == L'e' || text[pos] == L'E')) {
-        std::size_t exponentPos = pos + 1;
-        std::string exponent = "e";
-        if (text[exponentPos] == L'+' || text[exponentPos] == L'-') {
-            exponent.push_back(static_cast<char>(text[exponentPos++]));
-        }
-        if (TakeDigits(text, exponentPos, exponent) > 0) {
-            number += exponent;
-        }
+        number.exponent += TakeExponent(text, pos + 1);
     }
-    return std::strtod(number.c_str(), nullptr);
+    const double magnitude = ToDouble(number);
+    return negative ? -magnitude : magnitude;
 }
 
 std::optional<std::int32_t> NearestInt32(double value) {
@@ -81,6 +131,14 @@ std::optional<std::int32_t> NearestInt32(double value) {
 }
 
 std::wstring NumberText(std::int32_t value) {
+    // Digits by hand: the C library's formatting would add tens of kilobytes
+    // to a program that formats nothing else.
+    std::int64_t magnitude = value < 0 ? -static_cast<std::int64_t>(value) : value;
+    std::wstring digits;
+    do {
+        digits.insert(digits.begin(), static_cast<wchar_t>(L'0' + magnitude % 10));
+        magnitude /= 10;
+    } while (magnitude != 0);
     // The leading space stands where a minus sign would.
-    return (value < 0 ? L"" : L" ") + std::to_wstring(value);
+    return (value < 0 ? L"-" : L" ") + digits;
 }

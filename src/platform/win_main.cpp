@@ -1,4 +1,5 @@
 #include "platform/process.h"
+#include "platform/terminate_handler.h"
 #include "startup/module1.h"
 
 #include <windows.h>
@@ -23,6 +24,7 @@ void RestrictDllSearch() {
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     RestrictDllSearch();
+    InstallTerminateHandler();
     // Version 6 of the common controls, named in the manifest, draws the
     // controls in the current visual style.
     const INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_STANDARD_CLASSES};

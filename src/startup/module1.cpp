@@ -15,7 +15,7 @@ void Main() {
     // Without a window there is nothing to choose from: the script gets the
     // code that tells it something went wrong.
     if (frmScelta == nullptr) {
-        EndProcess(exit_code::kUsageShown);
+        EndProcess(exit_code::kFailed);
     }
     if (frmScelta->NumOptions() > 0) {
         frmScelta->Show();
