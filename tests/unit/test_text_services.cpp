@@ -70,6 +70,28 @@ TEST(LeadingNumber, ReadsTheNumberAtTheStart) {
     }
 }
 
+TEST(LeadingNumber, ReadsExponentsAndLongDigitRuns) {
+    const std::vector<NumberCase> cases = {
+        {L"1e12", 1e12},
+        {L"1E3x", 1000.0},
+        {L"2.5e0", 2.5},
+        {L"25e-1", 2.5},
+        {L"1e", 1.0}, // no exponent digits: the number ends before the e
+        {L"1e+", 1.0},
+        {L"3e-400", 0.0},
+        {L"0.1", 0.1},
+        {L"1234567890123456789012345", 1234567890123456789012345.0},
+        {L"0.00000000000000000000000000000000000000000000000025", 2.5e-49},
+    };
+    for (const NumberCase& c : cases) {
+        SCOPED_TRACE(::testing::PrintToString(c.text));
+        EXPECT_DOUBLE_EQ(LeadingNumber(c.text), c.expected);
+    }
+    // Huge exponents saturate rather than overflow; the value is just too big.
+    EXPECT_FALSE(NearestInt32(LeadingNumber(L"9e99999999999999999999")));
+    EXPECT_EQ(LeadingNumber(std::wstring(40000, L'0') + L"7"), 7.0);
+}
+
 struct RoundCase {
     double value;
     std::optional<std::int32_t> expected;
