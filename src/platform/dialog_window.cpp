@@ -8,6 +8,8 @@
 
 #include <commctrl.h>
 
+#include <utility>
+
 #ifndef WM_DPICHANGED
 #define WM_DPICHANGED 0x02E0
 #endif
@@ -185,10 +187,11 @@ SIZE DialogWindow::OuterSizeAt(UINT dpi) const {
 }
 
 void DialogWindow::ApplyLayout(UINT dpi) {
-    font_ = UniqueFont(CreateDialogFont(dpi));
+    // The old font is deleted only once no control uses it any more.
+    UniqueFont font(CreateDialogFont(dpi));
     const DialogGeometry g = LayoutFor(state_.NumOptions);
     const auto place = [&](HWND control, const TwipsRect& rect) {
-        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), FALSE);
         Place(control, rect, dpi);
     };
     place(lblTesto_, g.lblTesto);
@@ -199,6 +202,7 @@ void DialogWindow::ApplyLayout(UINT dpi) {
     place(cmdOk_, g.cmdOk);
     place(cmdAnnulla_, g.cmdAnnulla);
     place(lblTempo_, g.lblTempo);
+    font_ = std::move(font);
 
     const SIZE outer = OuterSizeAt(dpi);
     SetWindowPos(window_, nullptr, 0, 0, outer.cx, outer.cy,

@@ -9,6 +9,7 @@ public:
     explicit UniqueFont(HFONT font) : font_(font) {}
     UniqueFont(const UniqueFont&) = delete;
     UniqueFont& operator=(const UniqueFont&) = delete;
+    UniqueFont(UniqueFont&& other) noexcept : font_(other.font_) { other.font_ = nullptr; }
     UniqueFont& operator=(UniqueFont&& other) noexcept {
         if (this != &other) {
             Reset();
