@@ -1,0 +1,238 @@
+#include "input.h"
+
+#include <cwctype>
+#include <string>
+
+namespace {
+
+struct NamedKey {
+    const wchar_t* name;
+    WORD key;
+};
+
+constexpr NamedKey kNamedKeys[] = {
+    {L"enter", VK_RETURN}, {L"esc", VK_ESCAPE},     {L"escape", VK_ESCAPE}, {L"tab", VK_TAB},
+    {L"space", VK_SPACE},  {L"up", VK_UP},          {L"down", VK_DOWN},     {L"left", VK_LEFT},
+    {L"right", VK_RIGHT},  {L"home", VK_HOME},      {L"end", VK_END},       {L"delete", VK_DELETE},
+    {L"back", VK_BACK},    {L"backspace", VK_BACK}, {L"f1", VK_F1},         {L"f4", VK_F4},
+    {L"f10", VK_F10},      {L"pageup", VK_PRIOR},   {L"pagedown", VK_NEXT},
+};
+
+constexpr NamedKey kModifiers[] = {
+    {L"shift", VK_SHIFT}, {L"ctrl", VK_CONTROL}, {L"control", VK_CONTROL}, {L"alt", VK_MENU}};
+
+std::wstring Lower(std::wstring_view text) {
+    std::wstring lower(text);
+    for (wchar_t& c : lower) {
+        c = static_cast<wchar_t>(std::towlower(c));
+    }
+    return lower;
+}
+
+std::optional<WORD> KeyByName(std::wstring_view name) {
+    if (name.size() == 1) {
+        wchar_t c = static_cast<wchar_t>(std::towupper(name[0]));
+        if ((c >= L'A' && c <= L'Z') || (c >= L'0' && c <= L'9')) {
+            return static_cast<WORD>(c);
+        }
+    }
+    std::wstring lower = Lower(name);
+    for (const NamedKey& named : kNamedKeys) {
+        if (lower == named.name) {
+            return named.key;
+        }
+    }
+    return std::nullopt;
+}
+
+bool IsExtended(WORD key) {
+    switch (key) {
+    case VK_UP:
+    case VK_DOWN:
+    case VK_LEFT:
+    case VK_RIGHT:
+    case VK_HOME:
+    case VK_END:
+    case VK_PRIOR:
+    case VK_NEXT:
+    case VK_DELETE:
+        return true;
+    default:
+        return false;
+    }
+}
+
+INPUT KeyInput(WORD key, bool up) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = key;
+    input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(key, MAPVK_VK_TO_VSC));
+    input.ki.dwFlags = (up ? KEYEVENTF_KEYUP : 0) | (IsExtended(key) ? KEYEVENTF_EXTENDEDKEY : 0);
+    return input;
+}
+
+INPUT MouseInput(DWORD flags, LONG dx = 0, LONG dy = 0) {
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dx = dx;
+    input.mi.dy = dy;
+    input.mi.dwFlags = flags;
+    return input;
+}
+
+// Absolute mouse coordinates run from 0 to 65535 across the primary screen;
+// aiming at the middle of the pixel survives either rounding of the mapping.
+LONG Normalized(LONG pixel, int screenSize) {
+    return static_cast<LONG>(((2LL * pixel + 1) * 65536) / (2LL * screenSize));
+}
+
+bool SendAll(std::vector<INPUT>& inputs) {
+    UINT sent = SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+    return sent == inputs.size();
+}
+
+LRESULT HitTest(HWND window, int x, int y) {
+    DWORD_PTR result = HTNOWHERE;
+    SendMessageTimeoutW(window, WM_NCHITTEST, 0, MAKELPARAM(x, y), SMTO_ABORTIFHUNG, 2000, &result);
+    return static_cast<LRESULT>(result);
+}
+
+bool CursorAt(POINT point) {
+    POINT cursor{};
+    return GetCursorPos(&cursor) && cursor.x == point.x && cursor.y == point.y;
+}
+
+// A sent message is answered only from the thread's message loop, where Wine
+// also takes in the thread's pending X events.
+void LetWindowCatchUp(HWND window) {
+    for (int round = 0; round < 2; ++round) {
+        DWORD_PTR ignored = 0;
+        SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 1000, &ignored);
+    }
+}
+
+INPUT MouseAt(DWORD flags, POINT point) {
+    return MouseInput(flags | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE,
+                      Normalized(point.x, GetSystemMetrics(SM_CXSCREEN)),
+                      Normalized(point.y, GetSystemMetrics(SM_CYSCREEN)));
+}
+
+// Under Wine the cursor can snap back to where it was: a window that appeared
+// under the pointer gets an X pointer event for the old place, and when its
+// thread takes that event in late, the cursor goes back there. So the window
+// catches up first, and the move is repeated until the cursor stays put.
+bool MoveTo(HWND window, POINT point) {
+    for (int attempt = 0; attempt < 10; ++attempt) {
+        std::vector<INPUT> move = {MouseAt(0, point)};
+        if (!SendAll(move)) {
+            return false;
+        }
+        Sleep(20);
+        LetWindowCatchUp(window);
+        int steady = 0;
+        for (int sample = 0; sample < 10 && steady < 5; ++sample) {
+            Sleep(10);
+            steady = CursorAt(point) ? steady + 1 : 0;
+        }
+        if (steady >= 5) {
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
+std::optional<KeyChord> ParseKeyChord(std::wstring_view keys) {
+    KeyChord chord;
+    while (true) {
+        size_t plus = keys.find(L'+');
+        if (plus == std::wstring_view::npos || plus + 1 == keys.size()) {
+            break;
+        }
+        std::wstring name = Lower(keys.substr(0, plus));
+        bool found = false;
+        for (const NamedKey& modifier : kModifiers) {
+            if (name == modifier.name) {
+                chord.modifiers.push_back(modifier.key);
+                found = true;
+            }
+        }
+        if (!found) {
+            return std::nullopt;
+        }
+        keys.remove_prefix(plus + 1);
+    }
+    std::optional<WORD> key = KeyByName(keys);
+    if (!key) {
+        return std::nullopt;
+    }
+    chord.key = *key;
+    return chord;
+}
+
+bool SendKeyChord(const KeyChord& chord) {
+    std::vector<INPUT> inputs;
+    for (WORD modifier : chord.modifiers) {
+        inputs.push_back(KeyInput(modifier, false));
+    }
+    inputs.push_back(KeyInput(chord.key, false));
+    inputs.push_back(KeyInput(chord.key, true));
+    for (auto it = chord.modifiers.rbegin(); it != chord.modifiers.rend(); ++it) {
+        inputs.push_back(KeyInput(*it, true));
+    }
+    return SendAll(inputs);
+}
+
+bool ClickAt(HWND window, POINT screenPoint) {
+    LetWindowCatchUp(window);
+    if (!MoveTo(window, screenPoint)) {
+        return false;
+    }
+    // Press and release carry the point too, and come a moment apart, as a
+    // hand makes them.
+    std::vector<INPUT> press = {MouseAt(MOUSEEVENTF_LEFTDOWN, screenPoint)};
+    std::vector<INPUT> release = {MouseAt(MOUSEEVENTF_LEFTUP, screenPoint)};
+    if (!SendAll(press)) {
+        return false;
+    }
+    Sleep(50);
+    return SendAll(release);
+}
+
+bool EnsureForeground(HWND window, bool* succeeded) {
+    if (GetForegroundWindow() == window) {
+        *succeeded = true;
+        return false;
+    }
+    SetForegroundWindow(window);
+    for (int tries = 0; tries < 50 && GetForegroundWindow() != window; ++tries) {
+        Sleep(10);
+    }
+    *succeeded = GetForegroundWindow() == window;
+    return true;
+}
+
+std::optional<POINT> CloseBoxPoint(HWND window) {
+    TITLEBARINFO titleBar{};
+    titleBar.cbSize = sizeof titleBar;
+    RECT bar{};
+    if (GetTitleBarInfo(window, &titleBar) &&
+        titleBar.rcTitleBar.bottom > titleBar.rcTitleBar.top) {
+        bar = titleBar.rcTitleBar;
+    } else {
+        GetWindowRect(window, &bar);
+        bar.bottom = bar.top + GetSystemMetrics(SM_CYFRAME) + GetSystemMetrics(SM_CYCAPTION);
+    }
+    int y = (bar.top + bar.bottom) / 2;
+    int runEnd = -1;
+    for (int x = bar.right - 1; x >= bar.left; --x) {
+        bool onClose = HitTest(window, x, y) == HTCLOSE;
+        if (onClose && runEnd < 0) {
+            runEnd = x;
+        } else if (!onClose && runEnd >= 0) {
+            return POINT{(x + 1 + runEnd) / 2, y};
+        }
+    }
+    return std::nullopt;
+}

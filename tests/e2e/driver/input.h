@@ -1,0 +1,33 @@
+#pragma once
+
+#include <windows.h>
+
+#include <optional>
+#include <string_view>
+#include <vector>
+
+// A key with its modifiers, written like "Enter", "Shift+Tab", "Alt+F4" or
+// "Alt+O"; names are matched without regard to case.
+struct KeyChord {
+    std::vector<WORD> modifiers;
+    WORD key = 0;
+};
+
+std::optional<KeyChord> ParseKeyChord(std::wstring_view keys);
+
+// Real input through SendInput: it goes where the system sends the user's
+// keys, i.e. to the foreground window's focus.
+bool SendKeyChord(const KeyChord& chord);
+
+// Moves the mouse to the screen point and clicks the left button there; the
+// point is meant to be on `window`. Returns false when the cursor would not
+// stay on the point.
+bool ClickAt(HWND window, POINT screenPoint);
+
+// Makes the window the foreground window unless it is already. Returns whether
+// it had to do so; `succeeded` tells whether the window is foreground now.
+bool EnsureForeground(HWND window, bool* succeeded);
+
+// The centre of the window's close box in screen coordinates, found by hit
+// testing along its title bar.
+std::optional<POINT> CloseBoxPoint(HWND window);

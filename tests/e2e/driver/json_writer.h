@@ -1,0 +1,34 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// Builds JSON text by hand. Strings are UTF-16 and are written as pure ASCII:
+// every code unit outside printable ASCII becomes a \uXXXX escape, so lone
+// surrogates and control characters come through intact whatever the console
+// code page is.
+class JsonWriter {
+  public:
+    JsonWriter& BeginObject();
+    JsonWriter& EndObject();
+    JsonWriter& BeginArray();
+    JsonWriter& EndArray();
+    JsonWriter& Key(std::string_view name);
+    JsonWriter& String(std::wstring_view value);
+    JsonWriter& Ascii(std::string_view value);
+    JsonWriter& Int(long long value);
+    JsonWriter& Number(double value);
+    JsonWriter& Bool(bool value);
+    JsonWriter& Null();
+
+    // Splices in a value already written by another JsonWriter.
+    JsonWriter& Raw(const std::string& json);
+
+    const std::string& Text() const { return text_; }
+
+  private:
+    void BeforeValue();
+
+    std::string text_;
+    bool needComma_ = false;
+};

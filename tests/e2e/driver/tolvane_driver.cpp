@@ -1,0 +1,850 @@
+// Runs a program under test, drives its windows with real input and reports
+// what it saw as one JSON object on stdout (and in --out). kUsage lists the
+// steps.
+#include "input.h"
+#include "json_writer.h"
+#include "window_info.h"
+
+#include <windows.h>
+
+#include <cwchar>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr DWORD kDefaultWaitMs = 15000;
+constexpr DWORD kPollMs = 10;
+constexpr UINT kKilledExitCode = 0xE2E0DEAD;
+
+const char kUsage[] =
+    "usage: tolvane_driver (--exe PATH [--tail TEXT | --tail-hex HEX | --tail-file PATH]\n"
+    "                       | --attach-class CLASS [--attach-title TEXT])\n"
+    "                      [--timeout MS] [--out PATH] [--steps-file PATH] STEP...\n"
+    "  --tail-hex: UTF-16 code units, four hex digits each; --tail-file: raw UTF-16LE\n"
+    "steps:\n"
+    "  wait-window[:CLASS][:MS]   wait for a visible top-level window of the process\n"
+    "  dump                       state of that window and its children\n"
+    "  sleep:MS\n"
+    "  click:ID[:DX:DY]           left click on a child, at its centre or at an offset\n"
+    "  click-client:X:Y           left click at client coordinates\n"
+    "  click-close                left click on the close box\n"
+    "  key:CHORD                  e.g. Enter, Esc, Shift+Tab, Down, Alt+O, Alt+F4, A\n"
+    "  post:MSG[:WPARAM[:LPARAM]] post a message (WM_CLOSE, WM_SYSCOMMAND:SC_CLOSE, ...)\n"
+    "  send:MSG[:WPARAM[:LPARAM]] send a message\n"
+    "  foreground                 make the window the foreground window\n"
+    "  wait-change:ID[:MS]        wait until a child's text or visibility changes\n"
+    "  watch:ID:MS                record every change of a child for MS or until exit\n"
+    "  wait-exit[:MS]             wait for the process to end; killed on timeout\n";
+
+LARGE_INTEGER g_frequency;
+LARGE_INTEGER g_origin;
+
+double NowMs() {
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return static_cast<double>(now.QuadPart - g_origin.QuadPart) * 1000.0 /
+           static_cast<double>(g_frequency.QuadPart);
+}
+
+std::vector<std::wstring> Split(std::wstring_view text, wchar_t separator) {
+    std::vector<std::wstring> parts;
+    size_t start = 0;
+    while (true) {
+        size_t end = text.find(separator, start);
+        parts.emplace_back(text.substr(start, end - start));
+        if (end == std::wstring_view::npos) {
+            return parts;
+        }
+        start = end + 1;
+    }
+}
+
+// Plain out-parameters rather than std::optional: GCC's -Os sees phantom
+// uninitialised reads through optionals.
+bool ParseNumber(const std::wstring& text, long long* value) {
+    if (text.empty()) {
+        return false;
+    }
+    wchar_t* end = nullptr;
+    *value = std::wcstoll(text.c_str(), &end, 0);
+    return *end == L'\0';
+}
+
+// Argument `index` of a step as a number; `fallback` when the step has no
+// such argument, failure when it is not a number.
+bool ArgNumber(const std::vector<std::wstring>& args, size_t index, long long fallback,
+               long long* value) {
+    if (index >= args.size()) {
+        *value = fallback;
+        return true;
+    }
+    return ParseNumber(args[index], value);
+}
+
+struct NamedValue {
+    const wchar_t* name;
+    long long value;
+};
+
+constexpr NamedValue kMessageNames[] = {
+    {L"WM_CLOSE", WM_CLOSE},
+    {L"WM_SYSCOMMAND", WM_SYSCOMMAND},
+    {L"WM_ENDSESSION", WM_ENDSESSION},
+    {L"WM_QUERYENDSESSION", WM_QUERYENDSESSION},
+    {L"WM_COMMAND", WM_COMMAND},
+    {L"WM_QUIT", WM_QUIT},
+    {L"WM_KEYDOWN", WM_KEYDOWN},
+    {L"WM_KEYUP", WM_KEYUP},
+    {L"WM_CHAR", WM_CHAR},
+    {L"SC_CLOSE", SC_CLOSE},
+    {L"IDOK", IDOK},
+    {L"IDCANCEL", IDCANCEL},
+    {L"TRUE", 1},
+    {L"FALSE", 0},
+};
+
+bool ParseValue(const std::wstring& text, long long* value) {
+    for (const NamedValue& named : kMessageNames) {
+        if (lstrcmpiW(text.c_str(), named.name) == 0) {
+            *value = named.value;
+            return true;
+        }
+    }
+    return ParseNumber(text, value);
+}
+
+std::optional<std::string> ReadWholeFile(const std::wstring& path) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return std::nullopt;
+    }
+    std::string bytes;
+    char buffer[65536];
+    DWORD read = 0;
+    while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0) {
+        bytes.append(buffer, read);
+    }
+    CloseHandle(file);
+    return bytes;
+}
+
+std::wstring FromUtf8(const std::string& bytes) {
+    int length =
+        MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+    std::wstring text(length, L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), text.data(),
+                        length);
+    return text;
+}
+
+std::optional<std::wstring> DecodeHex(const std::wstring& hex) {
+    if (hex.size() % 4 != 0) {
+        return std::nullopt;
+    }
+    std::wstring text;
+    for (size_t i = 0; i < hex.size(); i += 4) {
+        long long unit = 0;
+        if (!ParseNumber(L"0x" + hex.substr(i, 4), &unit)) {
+            return std::nullopt;
+        }
+        text += static_cast<wchar_t>(unit);
+    }
+    return text;
+}
+
+struct SeenWindow {
+    HWND window;
+    std::wstring className;
+    std::wstring text;
+    double atMs;
+};
+
+// The process under test and what has been observed of it so far.
+class Session {
+  public:
+    bool Start(const std::wstring& exe, const std::wstring& tail, JsonWriter& report);
+    bool Attach(const std::wstring& className, const std::wstring* title, JsonWriter& report);
+    bool RunStep(const std::wstring& step, JsonWriter& json);
+    void Finish(JsonWriter& report);
+
+    void SetDeadline(double ms) { deadlineMs_ = ms; }
+
+  private:
+    void Observe();
+    bool Exited();
+    // Polls until `done` holds, the process ends or the time runs out.
+    template <typename Done> bool WaitFor(Done done, double timeoutMs);
+    double Budget(double requestedMs) const;
+    std::optional<double> SinceVisible() const;
+    bool NeedWindow(JsonWriter& json);
+    bool BringToFront(JsonWriter& json);
+    void Kill();
+
+    bool StepWaitWindow(const std::vector<std::wstring>& args, JsonWriter& json);
+    bool StepClick(const std::vector<std::wstring>& args, JsonWriter& json);
+    bool StepClickClient(const std::vector<std::wstring>& args, JsonWriter& json);
+    bool StepClickClose(JsonWriter& json);
+    bool StepKey(const std::vector<std::wstring>& args, JsonWriter& json);
+    bool StepMessage(bool post, const std::vector<std::wstring>& args, JsonWriter& json);
+    bool StepWaitChange(const std::vector<std::wstring>& args, JsonWriter& json);
+    bool StepWatch(const std::vector<std::wstring>& args, JsonWriter& json);
+    bool StepSleep(const std::vector<std::wstring>& args, JsonWriter& json);
+    bool StepWaitExit(const std::vector<std::wstring>& args, JsonWriter& json);
+    bool FinishClick(POINT point, JsonWriter& json);
+    void Settle();
+
+    HANDLE process_ = nullptr;
+    DWORD processId_ = 0;
+    HWND window_ = nullptr;
+    std::vector<SeenWindow> seen_;
+    std::optional<double> visibleAt_;
+    std::optional<double> exitAt_;
+    DWORD exitCode_ = 0;
+    bool killed_ = false;
+    bool timedOut_ = false;
+    double deadlineMs_ = 60000;
+};
+
+double Session::Budget(double requestedMs) const {
+    double left = deadlineMs_ - NowMs();
+    return requestedMs < left ? requestedMs : (left > 0 ? left : 0);
+}
+
+std::optional<double> Session::SinceVisible() const {
+    if (!visibleAt_) {
+        return std::nullopt;
+    }
+    return NowMs() - *visibleAt_;
+}
+
+bool Session::Start(const std::wstring& exe, const std::wstring& tail, JsonWriter& report) {
+    std::wstring commandLine = L"\"" + exe + L"\"";
+    if (!tail.empty()) {
+        commandLine += L" " + tail;
+    }
+    report.Key("command_line").String(commandLine);
+    std::vector<wchar_t> buffer(commandLine.begin(), commandLine.end());
+    buffer.push_back(L'\0');
+
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    QueryPerformanceCounter(&g_origin);
+    if (!CreateProcessW(exe.c_str(), buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &info)) {
+        report.Key("error").Ascii("CreateProcessW failed with error " +
+                                  std::to_string(GetLastError()));
+        return false;
+    }
+    CloseHandle(info.hThread);
+    process_ = info.hProcess;
+    processId_ = info.dwProcessId;
+    report.Key("pid").Int(processId_);
+    report.Key("exe_icons");
+    DumpFileIcons(report, exe);
+    return true;
+}
+
+bool Session::Attach(const std::wstring& className, const std::wstring* title, JsonWriter& report) {
+    QueryPerformanceCounter(&g_origin);
+    while (NowMs() < deadlineMs_) {
+        HWND found = nullptr;
+        while ((found = FindWindowExW(nullptr, found, className.c_str(),
+                                      title ? title->c_str() : nullptr)) != nullptr) {
+            if (IsWindowVisible(found)) {
+                break;
+            }
+        }
+        if (found != nullptr) {
+            GetWindowThreadProcessId(found, &processId_);
+            process_ =
+                OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_TERMINATE,
+                            FALSE, processId_);
+            if (process_ == nullptr) {
+                report.Key("error").Ascii("OpenProcess failed");
+                return false;
+            }
+            report.Key("pid").Int(processId_);
+            Observe();
+            return true;
+        }
+        Sleep(kPollMs);
+    }
+    report.Key("error").Ascii("no window to attach to");
+    return false;
+}
+
+void Session::Observe() {
+    for (HWND window : VisibleTopLevelWindows(processId_)) {
+        bool known = false;
+        for (const SeenWindow& seen : seen_) {
+            known = known || seen.window == window;
+        }
+        if (!known) {
+            double at = NowMs();
+            if (!visibleAt_) {
+                visibleAt_ = at;
+            }
+            seen_.push_back({window, ClassName(window), WindowText(window), at});
+        }
+    }
+}
+
+bool Session::Exited() {
+    if (process_ == nullptr) {
+        return false;
+    }
+    if (exitAt_) {
+        return true;
+    }
+    if (WaitForSingleObject(process_, 0) != WAIT_OBJECT_0) {
+        return false;
+    }
+    exitAt_ = NowMs();
+    GetExitCodeProcess(process_, &exitCode_);
+    return true;
+}
+
+template <typename Done> bool Session::WaitFor(Done done, double timeoutMs) {
+    double end = NowMs() + Budget(timeoutMs);
+    while (true) {
+        if (!Exited()) {
+            Observe();
+        }
+        if (done()) {
+            return true;
+        }
+        if (Exited() || NowMs() >= end) {
+            return false;
+        }
+        // Waiting on the process rather than sleeping notes its end at once.
+        if (WaitForSingleObject(process_, kPollMs) == WAIT_OBJECT_0) {
+            Exited();
+        }
+    }
+}
+
+void Session::Kill() {
+    if (!Exited()) {
+        TerminateProcess(process_, kKilledExitCode);
+        WaitForSingleObject(process_, 5000);
+        killed_ = true;
+    }
+}
+
+bool Session::NeedWindow(JsonWriter& json) {
+    if (window_ != nullptr && IsWindow(window_)) {
+        return true;
+    }
+    json.Key("error").Ascii(Exited() ? "the process has ended" : "no window: use wait-window");
+    return false;
+}
+
+bool Session::BringToFront(JsonWriter& json) {
+    bool ok = false;
+    json.Key("forced_foreground").Bool(EnsureForeground(window_, &ok));
+    if (!ok) {
+        json.Key("error").Ascii("could not make the window the foreground window");
+    }
+    return ok;
+}
+
+bool Session::StepWaitWindow(const std::vector<std::wstring>& args, JsonWriter& json) {
+    std::wstring className;
+    double timeout = kDefaultWaitMs;
+    for (size_t i = 1; i < args.size(); ++i) {
+        long long number = 0;
+        if (ParseNumber(args[i], &number)) {
+            timeout = static_cast<double>(number);
+        } else {
+            className = args[i];
+        }
+    }
+    HWND found = nullptr;
+    bool ok = WaitFor(
+        [&] {
+            // Only windows that Observe() has recorded, so that the report
+            // never lacks the window that this step found.
+            for (const SeenWindow& seen : seen_) {
+                if (IsWindowVisible(seen.window) &&
+                    (className.empty() ||
+                     lstrcmpiW(seen.className.c_str(), className.c_str()) == 0)) {
+                    found = seen.window;
+                    return true;
+                }
+            }
+            return false;
+        },
+        timeout);
+    if (!ok) {
+        json.Key("error").Ascii(Exited() ? "the process ended without that window"
+                                         : "timed out waiting for the window");
+        return false;
+    }
+    window_ = found;
+    json.Key("class").String(ClassName(found));
+    json.Key("text").String(WindowText(found));
+    return true;
+}
+
+// Input is queued, not delivered: give the target the chance to take it in
+// before the next step looks at the window. A sent message is answered only
+// once the thread is back in its message loop.
+void Session::Settle() {
+    // Waiting on the process notes the moment it ends, should the input end it.
+    WaitForSingleObject(process_, 30);
+    Exited();
+    for (int round = 0; round < 2 && !Exited() && IsWindow(window_); ++round) {
+        DWORD_PTR ignored = 0;
+        SendMessageTimeoutW(window_, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 1000, &ignored);
+    }
+}
+
+bool Session::FinishClick(POINT point, JsonWriter& json) {
+    json.Key("screen_point").BeginArray().Int(point.x).Int(point.y).EndArray();
+    if (!BringToFront(json)) {
+        return false;
+    }
+    if (!ClickAt(window_, point)) {
+        json.Key("error").Ascii("the click did not reach the point");
+        return false;
+    }
+    Settle();
+    return true;
+}
+
+bool Session::StepClick(const std::vector<std::wstring>& args, JsonWriter& json) {
+    if (!NeedWindow(json)) {
+        return false;
+    }
+    long long id = 0;
+    HWND child = args.size() > 1 && ParseNumber(args[1], &id)
+                     ? FindDescendant(window_, static_cast<int>(id))
+                     : nullptr;
+    if (child == nullptr) {
+        json.Key("error").Ascii("no child with that id");
+        return false;
+    }
+    RECT rect{};
+    GetWindowRect(child, &rect);
+    POINT point{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+    if (args.size() == 4) {
+        long long dx = 0;
+        long long dy = 0;
+        if (!ParseNumber(args[2], &dx) || !ParseNumber(args[3], &dy)) {
+            json.Key("error").Ascii("bad offset");
+            return false;
+        }
+        point = {rect.left + static_cast<LONG>(dx), rect.top + static_cast<LONG>(dy)};
+    } else if (args.size() != 2) {
+        json.Key("error").Ascii("usage: click:ID[:DX:DY]");
+        return false;
+    }
+    return FinishClick(point, json);
+}
+
+bool Session::StepClickClient(const std::vector<std::wstring>& args, JsonWriter& json) {
+    if (!NeedWindow(json)) {
+        return false;
+    }
+    long long x = 0;
+    long long y = 0;
+    if (args.size() != 3 || !ParseNumber(args[1], &x) || !ParseNumber(args[2], &y)) {
+        json.Key("error").Ascii("usage: click-client:X:Y");
+        return false;
+    }
+    POINT point{static_cast<LONG>(x), static_cast<LONG>(y)};
+    ClientToScreen(window_, &point);
+    return FinishClick(point, json);
+}
+
+bool Session::StepClickClose(JsonWriter& json) {
+    if (!NeedWindow(json)) {
+        return false;
+    }
+    std::optional<POINT> point = CloseBoxPoint(window_);
+    if (!point) {
+        json.Key("error").Ascii("the window has no close box");
+        return false;
+    }
+    return FinishClick(*point, json);
+}
+
+bool Session::StepKey(const std::vector<std::wstring>& args, JsonWriter& json) {
+    if (!NeedWindow(json)) {
+        return false;
+    }
+    std::optional<KeyChord> chord = args.size() == 2 ? ParseKeyChord(args[1]) : std::nullopt;
+    if (!chord) {
+        json.Key("error").Ascii("unknown key");
+        return false;
+    }
+    if (!BringToFront(json)) {
+        return false;
+    }
+    if (!SendKeyChord(*chord)) {
+        json.Key("error").Ascii("SendInput failed");
+        return false;
+    }
+    Settle();
+    return true;
+}
+
+bool Session::StepMessage(bool post, const std::vector<std::wstring>& args, JsonWriter& json) {
+    if (!NeedWindow(json)) {
+        return false;
+    }
+    long long values[3] = {0, 0, 0};
+    bool valid = args.size() >= 2 && args.size() <= 4;
+    for (size_t i = 1; valid && i < args.size(); ++i) {
+        valid = ParseValue(args[i], &values[i - 1]);
+    }
+    if (!valid) {
+        json.Key("error").Ascii("usage: post|send:MSG[:WPARAM[:LPARAM]]");
+        return false;
+    }
+    auto message = static_cast<UINT>(values[0]);
+    auto wParam = static_cast<WPARAM>(values[1]);
+    auto lParam = static_cast<LPARAM>(values[2]);
+    if (post) {
+        if (!PostMessageW(window_, message, wParam, lParam)) {
+            json.Key("error").Ascii("PostMessageW failed");
+            return false;
+        }
+        return true;
+    }
+    // A handler that ends the process never replies, so this must not block.
+    DWORD_PTR result = 0;
+    bool replied =
+        SendMessageTimeoutW(window_, message, wParam, lParam, SMTO_ABORTIFHUNG, 2000, &result) != 0;
+    json.Key("replied").Bool(replied);
+    json.Key("result").Int(static_cast<long long>(result));
+    return true;
+}
+
+struct ChildState {
+    bool exists;
+    bool visible;
+    std::wstring text;
+
+    bool operator==(const ChildState&) const = default;
+};
+
+ChildState ReadChild(HWND top, int id) {
+    HWND child = FindDescendant(top, id);
+    if (child == nullptr) {
+        return {false, false, {}};
+    }
+    return {true, IsWindowVisible(child) != 0, WindowText(child)};
+}
+
+void WriteChildState(JsonWriter& json, const ChildState& state, std::optional<double> at) {
+    json.BeginObject();
+    json.Key("exists").Bool(state.exists);
+    json.Key("visible").Bool(state.visible);
+    json.Key("text").String(state.text);
+    json.Key("at_ms");
+    if (at) {
+        json.Number(*at);
+    } else {
+        json.Null();
+    }
+    json.EndObject();
+}
+
+bool Session::StepWaitChange(const std::vector<std::wstring>& args, JsonWriter& json) {
+    if (!NeedWindow(json)) {
+        return false;
+    }
+    long long id = 0;
+    long long timeout = 0;
+    if (args.size() < 2 || args.size() > 3 || !ParseNumber(args[1], &id) ||
+        !ArgNumber(args, 2, kDefaultWaitMs, &timeout)) {
+        json.Key("error").Ascii("usage: wait-change:ID[:MS]");
+        return false;
+    }
+    ChildState before = ReadChild(window_, static_cast<int>(id));
+    json.Key("before");
+    WriteChildState(json, before, SinceVisible());
+    ChildState after = before;
+    bool changed = WaitFor(
+        [&] {
+            after = ReadChild(window_, static_cast<int>(id));
+            return !(after == before);
+        },
+        static_cast<double>(timeout));
+    if (!changed) {
+        json.Key("error").Ascii(Exited() ? "the process ended" : "timed out, no change");
+        return false;
+    }
+    json.Key("after");
+    WriteChildState(json, after, SinceVisible());
+    return true;
+}
+
+bool Session::StepWatch(const std::vector<std::wstring>& args, JsonWriter& json) {
+    if (!NeedWindow(json)) {
+        return false;
+    }
+    long long id = 0;
+    long long duration = 0;
+    if (args.size() != 3 || !ParseNumber(args[1], &id) || !ParseNumber(args[2], &duration)) {
+        json.Key("error").Ascii("usage: watch:ID:MS");
+        return false;
+    }
+    ChildState last = ReadChild(window_, static_cast<int>(id));
+    json.Key("states").BeginArray();
+    WriteChildState(json, last, SinceVisible());
+    WaitFor(
+        [&] {
+            ChildState now = ReadChild(window_, static_cast<int>(id));
+            if (!(now == last) && !Exited()) {
+                WriteChildState(json, now, SinceVisible());
+                last = now;
+            }
+            return false;
+        },
+        static_cast<double>(duration));
+    json.EndArray();
+    json.Key("process_ended").Bool(Exited());
+    return true;
+}
+
+bool Session::StepSleep(const std::vector<std::wstring>& args, JsonWriter& json) {
+    long long ms = 0;
+    if (args.size() != 2 || !ParseNumber(args[1], &ms)) {
+        json.Key("error").Ascii("usage: sleep:MS");
+        return false;
+    }
+    // Keeps observing, and ends early should the process end.
+    double end = NowMs() + Budget(static_cast<double>(ms));
+    WaitFor([&] { return NowMs() >= end; }, static_cast<double>(ms) + 1000);
+    return true;
+}
+
+bool Session::StepWaitExit(const std::vector<std::wstring>& args, JsonWriter& json) {
+    long long timeout = 0;
+    if (args.size() > 2 || !ArgNumber(args, 1, kDefaultWaitMs, &timeout)) {
+        json.Key("error").Ascii("usage: wait-exit[:MS]");
+        return false;
+    }
+    if (!WaitFor([&] { return Exited(); }, static_cast<double>(timeout))) {
+        timedOut_ = true;
+        Kill();
+        json.Key("error").Ascii("timed out; the process was killed");
+        return false;
+    }
+    return true;
+}
+
+bool Session::RunStep(const std::wstring& step, JsonWriter& json) {
+    std::vector<std::wstring> args = Split(step, L':');
+    const std::wstring& name = args[0];
+    json.BeginObject();
+    json.Key("step").String(step);
+    json.Key("started_ms");
+    if (std::optional<double> since = SinceVisible()) {
+        json.Number(*since);
+    } else {
+        json.Null();
+    }
+    bool ok = false;
+    if (name == L"wait-window") {
+        ok = StepWaitWindow(args, json);
+    } else if (name == L"dump") {
+        ok = NeedWindow(json);
+        if (ok) {
+            json.Key("window");
+            DumpWindow(json, window_);
+        }
+    } else if (name == L"sleep") {
+        ok = StepSleep(args, json);
+    } else if (name == L"click") {
+        ok = StepClick(args, json);
+    } else if (name == L"click-client") {
+        ok = StepClickClient(args, json);
+    } else if (name == L"click-close") {
+        ok = StepClickClose(json);
+    } else if (name == L"key") {
+        ok = StepKey(args, json);
+    } else if (name == L"post" || name == L"send") {
+        ok = StepMessage(name == L"post", args, json);
+    } else if (name == L"foreground") {
+        ok = NeedWindow(json) && BringToFront(json);
+    } else if (name == L"wait-change") {
+        ok = StepWaitChange(args, json);
+    } else if (name == L"watch") {
+        ok = StepWatch(args, json);
+    } else if (name == L"wait-exit") {
+        ok = StepWaitExit(args, json);
+    } else {
+        json.Key("error").Ascii("unknown step");
+    }
+    json.Key("ok").Bool(ok);
+    json.EndObject();
+    return ok;
+}
+
+void Session::Finish(JsonWriter& report) {
+    // Nothing may outlive the run: the next test shares the display.
+    if (process_ != nullptr && !Exited()) {
+        Kill();
+    }
+    report.Key("visible_ms");
+    if (visibleAt_) {
+        report.Number(*visibleAt_);
+    } else {
+        report.Null();
+    }
+    report.Key("seen_windows").BeginArray();
+    for (const SeenWindow& seen : seen_) {
+        report.BeginObject();
+        report.Key("class").String(seen.className);
+        report.Key("text").String(seen.text);
+        report.Key("at_ms").Number(seen.atMs);
+        report.EndObject();
+    }
+    report.EndArray();
+    report.Key("killed").Bool(killed_);
+    report.Key("timed_out").Bool(timedOut_);
+    report.Key("exit_code");
+    if (exitAt_ && !killed_) {
+        report.Int(exitCode_);
+    } else {
+        report.Null();
+    }
+    report.Key("exit_after_visible_ms");
+    if (exitAt_ && visibleAt_ && !killed_) {
+        report.Number(*exitAt_ - *visibleAt_);
+    } else {
+        report.Null();
+    }
+}
+
+void WriteOut(HANDLE handle, const std::string& text) {
+    DWORD written = 0;
+    WriteFile(handle, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+}
+
+struct Options {
+    std::wstring exe;
+    std::wstring tail;
+    std::wstring attachClass;
+    std::optional<std::wstring> attachTitle;
+    std::wstring outPath;
+    double timeoutMs = 60000;
+    std::vector<std::wstring> steps;
+};
+
+std::optional<std::wstring> ParseOptions(int argc, wchar_t** argv, Options& options) {
+    for (int i = 1; i < argc; ++i) {
+        std::wstring arg = argv[i];
+        bool hasValue = i + 1 < argc;
+        if (arg.rfind(L"--", 0) == 0 && !hasValue) {
+            return L"missing value for " + arg;
+        }
+        if (arg == L"--exe") {
+            options.exe = argv[++i];
+        } else if (arg == L"--tail") {
+            options.tail = argv[++i];
+        } else if (arg == L"--tail-hex") {
+            std::optional<std::wstring> tail = DecodeHex(argv[++i]);
+            if (!tail) {
+                return L"bad --tail-hex";
+            }
+            options.tail = *tail;
+        } else if (arg == L"--tail-file") {
+            std::optional<std::string> bytes = ReadWholeFile(argv[++i]);
+            if (!bytes || bytes->size() % 2 != 0) {
+                return L"cannot read --tail-file as UTF-16LE";
+            }
+            options.tail.assign(bytes->size() / 2, L'\0');
+            memcpy(options.tail.data(), bytes->data(), bytes->size());
+        } else if (arg == L"--attach-class") {
+            options.attachClass = argv[++i];
+        } else if (arg == L"--attach-title") {
+            options.attachTitle = argv[++i];
+        } else if (arg == L"--out") {
+            options.outPath = argv[++i];
+        } else if (arg == L"--timeout") {
+            long long ms = 0;
+            if (!ParseNumber(argv[++i], &ms)) {
+                return L"bad --timeout";
+            }
+            options.timeoutMs = static_cast<double>(ms);
+        } else if (arg == L"--steps-file") {
+            std::optional<std::string> bytes = ReadWholeFile(argv[++i]);
+            if (!bytes) {
+                return L"cannot read --steps-file";
+            }
+            for (std::wstring line : Split(FromUtf8(*bytes), L'\n')) {
+                if (!line.empty() && line.back() == L'\r') {
+                    line.pop_back();
+                }
+                if (!line.empty() && line[0] != L'#') {
+                    options.steps.push_back(line);
+                }
+            }
+        } else if (arg.rfind(L"--", 0) == 0) {
+            return L"unknown option " + arg;
+        } else {
+            options.steps.push_back(arg);
+        }
+    }
+    if (options.exe.empty() == options.attachClass.empty()) {
+        return L"give either --exe or --attach-class";
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    // Coordinates in physical pixels, whatever the display's scaling.
+    SetProcessDPIAware();
+    QueryPerformanceFrequency(&g_frequency);
+    QueryPerformanceCounter(&g_origin);
+
+    Options options;
+    if (std::optional<std::wstring> problem = ParseOptions(argc, argv, options)) {
+        std::string message(problem->begin(), problem->end());
+        WriteOut(GetStdHandle(STD_ERROR_HANDLE), message + "\n" + kUsage);
+        return 2;
+    }
+
+    JsonWriter report;
+    report.BeginObject();
+    report.Key("screen");
+    DumpScreen(report);
+
+    Session session;
+    session.SetDeadline(options.timeoutMs);
+    bool ok = options.attachClass.empty()
+                  ? session.Start(options.exe, options.tail, report)
+                  : session.Attach(options.attachClass,
+                                   options.attachTitle ? &*options.attachTitle : nullptr, report);
+    report.Key("started").Bool(ok);
+    report.Key("steps").BeginArray();
+    for (size_t i = 0; ok && i < options.steps.size(); ++i) {
+        ok = session.RunStep(options.steps[i], report);
+    }
+    report.EndArray();
+    report.Key("ok").Bool(ok);
+    session.Finish(report);
+    report.EndObject();
+
+    std::string text = report.Text() + "\n";
+    WriteOut(GetStdHandle(STD_OUTPUT_HANDLE), text);
+    if (!options.outPath.empty()) {
+        HANDLE file = CreateFileW(options.outPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file != INVALID_HANDLE_VALUE) {
+            WriteOut(file, text);
+            CloseHandle(file);
+        }
+    }
+    return ok ? 0 : 1;
+}

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+class JsonWriter;
+
+// The visible top-level windows that belong to the process, in z-order.
+std::vector<HWND> VisibleTopLevelWindows(DWORD processId);
+
+// Reads through messages with a timeout, so that a hung target cannot hang
+// the driver.
+std::wstring WindowText(HWND window);
+std::wstring ClassName(HWND window);
+
+// The first window below `top` (at any depth) with this control id.
+HWND FindDescendant(HWND top, int id);
+
+// The window's rectangle relative to the client area of `top`.
+RECT RectInClient(HWND top, HWND window);
+
+// The whole state of a top-level window and its children.
+void DumpWindow(JsonWriter& json, HWND top);
+
+// Size of the primary screen and its work area.
+void DumpScreen(JsonWriter& json);
+
+// The icons that a program file carries, read from its resources: what the
+// window shows cannot be asked across processes under Wine.
+void DumpFileIcons(JsonWriter& json, const std::wstring& path);

@@ -1,0 +1,124 @@
+"""The usage path: a command line without /Option shows only the usage box,
+and however the box is dismissed the process ends with exit code 11."""
+
+import unittest
+
+import tolvane_e2e as e2e
+
+USAGE_LINES = [
+    "Tolvane - Versione grafica di CHOICE per file batch, creato da VORDAN",
+    "",
+    'Uso:  Tolvane[.exe] [/Title "Titolo"] [/Text "Testo"] /Option "Testo opzione 1" '
+    '[/Option "Testo opzione n"] [/Default N] [/Timeout S]',
+    "",
+    "\t/Title\tTitolo della finestra di scelta",
+    "\t/Text\tTesto da visualizzare nella finestra di scelta",
+    "\t/Option\tTesto della scelta (E' possibile specificare fino a 10 scelte).",
+    "\t/Default\tSpecifica il numero della scelta di default.",
+    "\t/Timeout\tSpecifica il numero di secondi dopo i quali verr\u00e0 automaticamente "
+    "effettuata la scelta di default.",
+    "",
+    "Il valore di ritorno (ERRORLEVEL) sar\u00e0:",
+    "\t0\tIndica che \u00e8 stato premuto ANNULLA.",
+    "\t1 - 10\tIndica quale scelta \u00e8 stata effettuata.",
+    "\t11\tIndica che si \u00e8 verificato un errore o \u00e8 stato visualizzato questo messaggio.",
+    "",
+]
+USAGE_TEXT = "".join(line + "\r" for line in USAGE_LINES)
+
+# How long a dismissed box may take to end the process: generous, Wine is slow
+# on a loaded machine.
+EXIT_WITHIN_MS = 3000
+
+
+class UsageBoxTest(unittest.TestCase):
+    """What the usage box shows, for command lines that offer no option."""
+
+    def assert_only_usage_box(self, result):
+        self.assertIsNone(result.failure)
+        self.assertEqual(result.seen_classes(), [e2e.MESSAGE_BOX_CLASS],
+                         "only the usage box may become visible")
+        box = result.window()
+        self.assertEqual(box.cls, e2e.MESSAGE_BOX_CLASS)
+        self.assertEqual(box.text, "Tolvane")
+        self.assertTrue(box["foreground"])
+
+        self.assertEqual(box.child(e2e.ID_MESSAGE_TEXT).text, USAGE_TEXT)
+        buttons = box.visible_children("Button")
+        self.assertEqual([(b.id, b.text) for b in buttons], [(e2e.ID_OK, "OK")])
+        icons = [c for c in box.visible_children("Static")
+                 if c.style & e2e.SS_TYPEMASK == e2e.SS_ICON and c.data["icon"]]
+        self.assertEqual(icons, [], "the usage box shows no icon")
+        self.assertEqual(result.exit_code, 11)
+
+    def test_usage_text_is_built_as_documented(self):
+        # A guard on the expectation itself: 15 CRs, 16 TABs, no LF.
+        self.assertEqual(USAGE_TEXT.count("\r"), 15)
+        self.assertEqual(USAGE_TEXT.count("\t"), 16)
+        self.assertNotIn("\n", USAGE_TEXT)
+        self.assertTrue(USAGE_TEXT.endswith("\r\r"))
+
+    def test_empty_command_line(self):
+        result = e2e.run("", ["wait-window", "dump", "key:Enter", "wait-exit:10000"])
+        self.assertEqual(result.data["command_line"], '"' + e2e.windows_path(e2e.tolvane_exe())
+                         + '"')
+        self.assert_only_usage_box(result)
+
+    def test_switches_without_option(self):
+        # The hidden dialog's one-second countdown runs out while the box is
+        # up; that must neither end the process nor show the dialog.
+        result = e2e.run("/Title x /Timeout 1",
+                         ["wait-window", "dump", "sleep:2500", "dump", "key:Enter",
+                          "wait-exit:10000"])
+        self.assert_only_usage_box(result)
+        self.assertEqual(result.window(1).text, "Tolvane", "the box is still up after 2.5 s")
+        self.assertGreater(result.exit_after_visible_ms, 2500)
+
+    def test_title_and_text_without_option(self):
+        result = e2e.run('/Title "Backup" /Text "Scegli il tipo" /Default 2',
+                         ["wait-window", "dump", "key:Enter", "wait-exit:10000"])
+        self.assert_only_usage_box(result)
+
+
+class UsageDismissalTest(unittest.TestCase):
+    """Each way of dismissing the usage box ends the process with 11."""
+
+    def dismiss(self, *steps):
+        result = e2e.run("", ["wait-window:#32770", *steps, "wait-exit:10000"])
+        self.assertIsNone(result.failure)
+        self.assertEqual(result.seen_classes(), [e2e.MESSAGE_BOX_CLASS])
+        self.assertEqual(result.exit_code, 11)
+        self.assertLess(result.exit_after_visible_ms, EXIT_WITHIN_MS)
+        return result
+
+    def test_enter(self):
+        self.dismiss("key:Enter")
+
+    def test_escape(self):
+        self.dismiss("key:Esc")
+
+    def test_close_box(self):
+        self.dismiss("click-close")
+
+    def test_alt_f4(self):
+        self.dismiss("key:Alt+F4")
+
+    def test_wm_close(self):
+        self.dismiss("post:WM_CLOSE")
+
+    def test_sc_close(self):
+        self.dismiss("post:WM_SYSCOMMAND:SC_CLOSE")
+
+    def test_click_on_ok(self):
+        self.dismiss("click:1")
+
+    def test_nothing_but_a_dismissal_ends_it(self):
+        # Without input the box stays: the process must still be alive when
+        # the driver gives up waiting, and is then killed by it.
+        result = e2e.run("", ["wait-window:#32770", "wait-exit:1500"])
+        self.assertTrue(result.timed_out)
+        self.assertIsNone(result.exit_code)
+
+
+if __name__ == "__main__":
+    unittest.main()

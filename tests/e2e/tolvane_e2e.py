@@ -1,0 +1,271 @@
+"""Helpers for the end-to-end tests: run Tolvane.exe under Wine through
+tolvane_driver.exe and read back what the driver saw.
+
+    result = run("/Option uno", ["wait-window", "dump", "key:Enter", "wait-exit"])
+    result.exit_code, result.window().child(1).text, result.exit_after_visible_ms
+
+The steps are the driver's (see tolvane_driver.cpp). The environment comes from
+TOLVANE_E2E_STATE (a wine_env.py state folder, as set by CTest's fixture);
+without it one is started under build/e2e for this run and stopped at its
+end, keeping the prefix for the next. Scratch files go away at the end unless
+TOLVANE_E2E_KEEP is set.
+TOLVANE_EXE and TOLVANE_DRIVER name the programs, by default those in
+TOLVANE_WINDOWS_BUILD_DIR or build/windows.
+"""
+
+import atexit
+import itertools
+import json
+import os
+import shutil
+import subprocess
+import tempfile
+from pathlib import Path
+
+import wine_env
+
+REPO = Path(__file__).resolve().parents[2]
+
+DIALOG_CLASS = "TolvaneScelta"
+MESSAGE_BOX_CLASS = "#32770"
+
+# Control ids of the dialog and of the message box.
+ID_OK = 1
+ID_CANCEL = 2
+ID_TESTO = 1001
+ID_FRAME = 1002
+ID_TEMPO = 1003
+ID_FIRST_OPTION = 1010
+ID_MESSAGE_TEXT = 0xFFFF
+
+# Button styles (low four bits) and static types.
+BS_TYPEMASK = 0x0F
+BS_DEFPUSHBUTTON = 0x01
+BS_GROUPBOX = 0x07
+BS_AUTORADIOBUTTON = 0x09
+SS_TYPEMASK = 0x1F
+SS_ICON = 0x03
+
+_counter = itertools.count()
+
+
+def windows_path(path):
+    """The path as Wine's Z: drive shows it."""
+    return "Z:" + str(Path(path).resolve()).replace("/", "\\")
+
+
+def _build_dir():
+    return Path(os.environ.get("TOLVANE_WINDOWS_BUILD_DIR", REPO / "build" / "windows"))
+
+
+def tolvane_exe():
+    return Path(os.environ.get("TOLVANE_EXE", _build_dir() / "Tolvane.exe"))
+
+
+def driver_exe():
+    return Path(os.environ.get("TOLVANE_DRIVER", _build_dir() / "tolvane_driver.exe"))
+
+
+class Environment:
+    """The display and the Wine prefix in which the programs run."""
+
+    _current = None
+
+    def __init__(self, state_dir, state):
+        self.state_dir = Path(state_dir)
+        self.screen = tuple(state["screen"])
+        self.env = wine_env.wine_environment(state["display"], state["prefix"])
+        self.scratch = Path(tempfile.mkdtemp(prefix="run-", dir=self.state_dir))
+        if not os.environ.get("TOLVANE_E2E_KEEP"):
+            atexit.register(shutil.rmtree, self.scratch, ignore_errors=True)
+
+    @classmethod
+    def get(cls):
+        if cls._current is None:
+            state_dir = os.environ.get("TOLVANE_E2E_STATE")
+            if state_dir is None:
+                state_dir = REPO / "build" / "e2e"
+                state = wine_env.load(state_dir)
+                if not wine_env.is_running(state):
+                    state = wine_env.start(state_dir)
+                    atexit.register(wine_env.stop, state_dir)
+            else:
+                state = wine_env.load(state_dir)
+                if not wine_env.is_running(state):
+                    raise RuntimeError(f"no running e2e environment in {state_dir}")
+            for program in (tolvane_exe(), driver_exe()):
+                if not program.is_file():
+                    raise RuntimeError(f"{program} is missing: build the Windows preset first")
+            cls._current = cls(state_dir, state)
+        return cls._current
+
+    def scratch_file(self, suffix):
+        return self.scratch / f"{next(_counter)}{suffix}"
+
+
+class Window:
+    """A top-level window as the driver dumped it."""
+
+    def __init__(self, data):
+        self.data = data
+        self.cls = data["class"]
+        self.text = data["text"]
+        self.style = data["style"]
+        self.rect = data["rect"]
+        self.client_size = tuple(data["client_size"])
+        self.client_origin = tuple(data["client_origin"])
+        self.children = [Child(c) for c in data["children"]]
+
+    def child(self, control_id):
+        matches = [c for c in self.children if c.id == control_id]
+        if len(matches) != 1:
+            raise AssertionError(f"{len(matches)} children with id {control_id} in {self.cls}")
+        return matches[0]
+
+    def visible_children(self, cls=None):
+        return [c for c in self.children
+                if c.visible and (cls is None or c.cls.lower() == cls.lower())]
+
+    def __getitem__(self, key):
+        return self.data[key]
+
+
+class Child:
+    def __init__(self, data):
+        self.data = data
+        self.id = data["id"]
+        self.cls = data["class"]
+        self.text = data["text"]
+        self.style = data["style"]
+        self.rect = data["rect"]
+        self.visible = data["visible"]
+        self.enabled = data["enabled"]
+        self.check = data["check"]
+
+    def __repr__(self):
+        return f"Child(id={self.id}, cls={self.cls!r}, text={self.text!r})"
+
+
+class Result:
+    """What the driver reported about one run."""
+
+    def __init__(self, data, stderr=""):
+        self.data = data
+        self.stderr = stderr
+        self.steps = data.get("steps", [])
+        self.exit_code = data.get("exit_code")
+        self.visible_ms = data.get("visible_ms")
+        self.exit_after_visible_ms = data.get("exit_after_visible_ms")
+        self.killed = data.get("killed")
+        self.timed_out = data.get("timed_out")
+        self.seen_windows = data.get("seen_windows", [])
+        self.screen = data.get("screen")
+
+    @property
+    def failure(self):
+        """None when every step succeeded, else what went wrong."""
+        if not self.data.get("started"):
+            return "not started: " + str(self.data.get("error"))
+        for step in self.steps:
+            if not step["ok"]:
+                return f"step {step['step']} failed: {step.get('error')}"
+        return None
+
+    def windows(self):
+        """Every dump, in order."""
+        return [Window(s["window"]) for s in self.steps if "window" in s]
+
+    def window(self, index=0):
+        return self.windows()[index]
+
+    def step(self, name):
+        """The first step whose text is `name` or starts with `name:`."""
+        for step in self.steps:
+            if step["step"] == name or step["step"].startswith(name + ":"):
+                return step
+        raise KeyError(name)
+
+    def seen_classes(self):
+        return [w["class"] for w in self.seen_windows]
+
+
+def _driver_command(env, steps, timeout, out_file):
+    steps_file = env.scratch_file(".steps")
+    steps_file.write_text("\n".join(steps) + "\n", encoding="utf-8")
+    return ["wine", str(driver_exe()), "--timeout", str(int(timeout * 1000)),
+            "--out", windows_path(out_file), "--steps-file", windows_path(steps_file)]
+
+
+def _tail_file(env, tail):
+    # UTF-16LE with lone surrogates kept: the tail reaches the program unchanged.
+    path = env.scratch_file(".tail")
+    path.write_bytes(tail.encode("utf-16-le", "surrogatepass"))
+    return path
+
+
+def _collect(process_args, env, out_file, timeout, stderr_file):
+    # Output goes to files, not pipes: a stray Wine process that inherited a
+    # pipe would keep it open and hang the reader.
+    with open(stderr_file, "wb") as err:
+        subprocess.run(process_args, env=env.env, stdin=subprocess.DEVNULL,
+                       stdout=subprocess.DEVNULL, stderr=err, timeout=timeout + 30)
+    stderr = stderr_file.read_text(errors="replace")
+    if not out_file.exists():
+        raise AssertionError(f"the driver wrote no report; its stderr:\n{stderr}")
+    return Result(json.loads(out_file.read_text()), stderr)
+
+
+def run(tail="", steps=("wait-window", "dump", "key:Enter", "wait-exit"), timeout=30,
+        exe=None):
+    """Starts Tolvane.exe with this command-line tail and runs the steps."""
+    env = Environment.get()
+    out_file = env.scratch_file(".json")
+    args = _driver_command(env, steps, timeout, out_file)
+    args += ["--exe", windows_path(exe or tolvane_exe()),
+             "--tail-file", windows_path(_tail_file(env, tail))]
+    return _collect(args, env, out_file, timeout, env.scratch_file(".stderr"))
+
+
+class Attached:
+    """A driver in the background that waits for a window of another process
+    (started by a batch file, say) and then runs its steps on it."""
+
+    def __init__(self, window_class, title, steps, timeout):
+        self.env = Environment.get()
+        self.timeout = timeout
+        self.out_file = self.env.scratch_file(".json")
+        self.stderr_file = self.env.scratch_file(".stderr")
+        args = _driver_command(self.env, steps, timeout, self.out_file)
+        args += ["--attach-class", window_class]
+        if title is not None:
+            args += ["--attach-title", title]
+        self._stderr = open(self.stderr_file, "wb")
+        self.process = subprocess.Popen(args, env=self.env.env, stdin=subprocess.DEVNULL,
+                                        stdout=subprocess.DEVNULL, stderr=self._stderr)
+
+    def result(self):
+        try:
+            self.process.wait(timeout=self.timeout + 30)
+        finally:
+            self._stderr.close()
+        if not self.out_file.exists():
+            raise AssertionError("the attached driver wrote no report:\n"
+                                 + self.stderr_file.read_text(errors="replace"))
+        return Result(json.loads(self.out_file.read_text()))
+
+
+def attach(window_class, steps, title=None, timeout=30):
+    return Attached(window_class, title, steps, timeout)
+
+
+def run_batch(batch_file, extra_env=None, timeout=30):
+    """Runs a batch file with Wine's cmd.exe; returns (exit status, stdout)."""
+    env = Environment.get()
+    out_file = env.scratch_file(".out")
+    run_env = dict(env.env)
+    run_env.update(extra_env or {})
+    with open(out_file, "wb") as out:
+        status = subprocess.run(["wine", "cmd", "/c", windows_path(batch_file)], env=run_env,
+                                stdin=subprocess.DEVNULL, stdout=out,
+                                stderr=subprocess.STDOUT, timeout=timeout).returncode
+    return status, out_file.read_bytes().decode("utf-8", errors="replace").replace("\r\n", "\n")
