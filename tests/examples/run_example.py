@@ -1,0 +1,198 @@
+#!/usr/bin/env python3
+"""Runs one of the example batch files under Wine's cmd.exe, answers its dialog
+through the test driver (attached to the dialog by its window class) and
+checks what the batch file printed, i.e. the branch that it took, and the exit
+code that Tolvane.exe gave it.
+
+    run_example.py CASE          run one case
+    run_example.py --list        the case names
+    run_example.py --check-files the example files: CRLF, ASCII, each one run
+
+The display, the Wine prefix and the programs come from the end-to-end tests'
+helpers (tests/e2e/tolvane_e2e.py), with the same environment variables.
+"""
+
+import argparse
+import os
+import shutil
+import sys
+from dataclasses import dataclass, field
+from pathlib import Path
+
+ROOT = Path(__file__).resolve().parents[2]
+EXAMPLES = ROOT / "examples"
+sys.path.insert(0, str(ROOT / "tests" / "e2e"))
+
+OPTION = 1010  # control id of the first option; option n is OPTION + n - 1
+
+# The dialog is answered with keys, as a user would: the focus starts on the
+# selected option, the arrow keys move the selection, Enter is OK and Esc is
+# Annulla. (The driver's mouse clicks were not reliable enough under Wine.)
+
+
+@dataclass
+class Case:
+    bat: str
+    steps: list  # driver steps; empty when no window is expected
+    output: list  # the lines that the batch file must print, in full
+    code: int | None = None  # Tolvane's exit code, as the driver saw it
+    where: str = "path"  # Tolvane.exe on the PATH, "beside" the batch or "missing"
+    window: str = "TolvaneScelta"  # the class of the window to answer
+    title: str | None = None
+    args: list = field(default_factory=list)  # "@NAME" stands for the file NAME below
+    files: dict = field(default_factory=dict)  # NAME -> text, written with CRLF
+    options: list | None = None  # option texts that the "dump" step must show
+    min_ms: float = 0  # least time from the window's appearance to the program's end
+
+
+CASES = {
+    "backup-completo": Case(
+        "backup.bat", ["wait-window", "key:Up", "key:Enter", "wait-exit:10000"],
+        ["Backup completo."], code=1),
+    "backup-annullato": Case(
+        "backup.bat", ["wait-window", "key:Esc", "wait-exit:10000"],
+        ["Backup annullato."], code=0),
+    "backup-accanto": Case(
+        "backup.bat", ["wait-window", "key:Enter", "wait-exit:10000"],
+        ["Backup incrementale."], code=2, where="beside"),
+    "backup-senza-tolvane": Case(
+        "backup.bat", [],
+        ["Nessun backup: Tolvane non ha chiesto il tipo (codice 9009)."], where="missing"),
+    "manutenzione-cestino": Case(
+        "manutenzione.bat", ["wait-window", "key:Down", "key:Down", "key:Enter", "wait-exit:10000"],
+        ["Svuotamento del Cestino."], code=3),
+    "manutenzione-chiusa": Case(
+        "manutenzione.bat", ["wait-window", "key:Alt+F4", "wait-exit:10000"],
+        ["Nessuna operazione."], code=0),
+    "manutenzione-senza-tolvane": Case(
+        "manutenzione.bat", [],
+        ["Nessuna operazione: Tolvane non ha mostrato il menu."], where="missing"),
+    "notturno-predefinita": Case(
+        "notturno.bat", ["wait-window", "wait-exit:15000"],
+        ["Aggiornamento senza riavvio."], code=2, min_ms=4500),
+    "notturno-rimanda": Case(
+        "notturno.bat", ["wait-window", "key:Down", "key:Enter", "wait-exit:10000"],
+        ["Aggiornamento rimandato."], code=3),
+    "start-wait-no": Case(
+        "start-wait.bat", ["wait-window", "key:Down", "key:Enter", "wait-exit:10000"],
+        ["Installazione senza gli esempi."], code=2),
+    "elenco-voce": Case(
+        "elenco.bat",
+        ["wait-window", "dump", "key:Down", "key:Down", "key:Enter", "wait-exit:10000"],
+        ["Voce scelta: C:/Dati"], code=3, args=["@server.txt"],
+        files={"server.txt": "Server-1\nServer 2 (copia)\nC:/Dati\n"},
+        options=["Server-1", "Server 2 (copia)", "C:/Dati"]),
+    "elenco-vuoto": Case(
+        "elenco.bat", ["wait-window", "key:Enter", "wait-exit:10000"],
+        ["Nessuna voce da proporre: l'elenco e' vuoto."], code=11, args=["@vuoto.txt"],
+        files={"vuoto.txt": ""}, window="#32770", title="Tolvane"),
+}
+
+
+def crlf(text):
+    return text.replace("\n", "\r\n").encode("ascii")
+
+
+def run_case(case):
+    import tolvane_e2e as e2e
+
+    # Tolvane.exe is on Wine's PATH only when a case puts it there. (An empty
+    # WINEPATH would not do: Wine's cmd.exe takes an empty PATH entry for a
+    # hit and runs nothing.)
+    os.environ.pop("WINEPATH", None)
+    env = e2e.Environment.get()
+    work = env.scratch_file("")
+    work.mkdir()
+    bat = EXAMPLES / case.bat
+    extra_env = {}
+    if case.where == "beside":
+        shutil.copy(bat, work / case.bat)
+        shutil.copy(e2e.tolvane_exe(), work / "Tolvane.exe")
+        bat = work / case.bat
+    elif case.where == "path":
+        extra_env["WINEPATH"] = e2e.windows_path(e2e.tolvane_exe().parent)
+    for name, text in case.files.items():
+        (work / name).write_bytes(crlf(text))
+    if case.args:
+        # The helper runs a batch file without arguments: a one-line batch
+        # file calls the example with them.
+        args = " ".join(f'"{e2e.windows_path(work / a[1:])}"' if a.startswith("@") else a
+                        for a in case.args)
+        (work / "call.bat").write_bytes(crlf(f'@call "{e2e.windows_path(bat)}" {args}\n'))
+        bat = work / "call.bat"
+
+    answer = e2e.attach(case.window, case.steps, title=case.title) if case.steps else None
+    _, output = e2e.run_batch(bat, extra_env)
+    result = answer.result() if answer else None
+
+    problems = []
+    lines = output.splitlines()
+    if case.where == "missing":
+        # cmd.exe itself complains first that it finds no Tolvane.exe.
+        if not lines or "Tolvane.exe" not in lines[0]:
+            problems.append(f"cmd.exe did not report a missing Tolvane.exe: {lines!r}")
+        lines = lines[1:]
+    if lines != case.output:
+        problems.append(f"the batch file printed {lines!r}, expected {case.output!r}")
+    if result is not None:
+        if result.failure:
+            problems.append("the driver failed: " + result.failure)
+        elif result.exit_code != case.code:
+            problems.append(f"Tolvane ended with {result.exit_code}, expected {case.code}")
+        elif (result.exit_after_visible_ms or 0) < case.min_ms:
+            problems.append(f"Tolvane ended {result.exit_after_visible_ms} ms after its window"
+                            f" appeared, expected at least {case.min_ms} ms")
+        if case.options is not None and not result.failure:
+            window = result.window()
+            shown = [c.text for c in window.visible_children("Button")
+                     if OPTION <= c.id < OPTION + 10]
+            if shown != case.options:
+                problems.append(f"the dialog showed the options {shown!r},"
+                                f" expected {case.options!r}")
+    return problems
+
+
+def check_files():
+    problems = []
+    bats = sorted(p.name for p in EXAMPLES.glob("*.bat"))
+    if not bats:
+        problems.append(f"no batch files in {EXAMPLES}")
+    for name in bats:
+        data = (EXAMPLES / name).read_bytes()
+        if data.count(b"\n") != data.count(b"\r\n") or not data.endswith(b"\r\n"):
+            problems.append(f"{name}: every line must end with CRLF")
+        if any(byte > 0x7F for byte in data):
+            problems.append(f"{name}: not plain ASCII (cmd.exe reads it in the OEM code page)")
+        if not any(case.bat == name for case in CASES.values()):
+            problems.append(f"{name}: no case runs it")
+    for name, case in CASES.items():
+        if case.bat not in bats:
+            problems.append(f"case {name}: {case.bat} does not exist")
+    return problems
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__,
+                                     formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("--list", action="store_true")
+    parser.add_argument("--check-files", action="store_true")
+    parser.add_argument("case", nargs="?", choices=sorted(CASES))
+    options = parser.parse_args()
+    if options.list:
+        print("\n".join(CASES))
+        return 0
+    if options.check_files:
+        problems = check_files()
+    elif options.case:
+        problems = run_case(CASES[options.case])
+    else:
+        parser.error("give a case, --list or --check-files")
+    for problem in problems:
+        print("FAIL: " + problem)
+    if not problems:
+        print("ok")
+    return 1 if problems else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
