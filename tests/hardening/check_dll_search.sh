@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# Runs check_dll_search.py with Wine's prefix and, when there is no display,
+# a virtual one.
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+# shellcheck source=scripts/wine-env.sh
+source "$here/../../scripts/wine-env.sh"
+start_virtual_display
+trap stop_virtual_display EXIT
+prepare_wine_prefix
+python3 "$here/check_dll_search.py" "$@"
