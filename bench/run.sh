@@ -14,7 +14,7 @@ bash scripts/install-deps.sh
 build=${TOLVANE_BENCH_BUILD:-build/windows}
 echo "== Building Tolvane.exe, the floor program and the stopwatch in $build"
 cmake --preset windows -B "$build" >/dev/null
-cmake --build "$build" --target Tolvane tolvane_floor tolvane_stopwatch
+cmake --build "$build" --target Tolvane tolvane_floor tolvane_floor_themed tolvane_stopwatch
 
 # shellcheck source=scripts/wine-env.sh
 source scripts/wine-env.sh

@@ -2,6 +2,10 @@
 // nothing more, so that its start-up is the least a windowed program takes.
 #include <windows.h>
 
+#ifdef TOLVANE_FLOOR_THEMED
+#include <commctrl.h>
+#endif
+
 namespace {
 
 constexpr wchar_t kClassName[] = L"TolvaneFloor";
@@ -17,6 +21,12 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 } // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
+#ifdef TOLVANE_FLOOR_THEMED
+    // What every program with themed controls pays before its first window:
+    // Common Controls 6, asked for by the same manifest as Tolvane.exe's.
+    const INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&controls);
+#endif
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof(windowClass);
     windowClass.lpfnWndProc = WindowProc;

@@ -113,8 +113,8 @@ bool DialogWindow::Create() {
     if (window_ == nullptr) {
         return false;
     }
+    // Laid out once, by the set-up, when the number of rows is known.
     CreateControls();
-    ApplyLayout(DpiOfWindow(window_));
     return true;
 }
 
