@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the release archive dist/Tolvane-1.00-win64.zip: Tolvane.exe from a
-# clean MinGW-w64 build, README.md, docs/guida.md, LICENSE and SHA256SUMS (the
-# SHA-256 of the other four). The same source gives the same bytes: the exe
+# clean MinGW-w64 build, README.md, docs/guida.md with the pictures in
+# docs/img/ that they show, LICENSE and SHA256SUMS (the SHA-256 of the other
+# files). The same source gives the same bytes: the exe
 # carries no time stamp and no build path, and the archive has fixed dates,
 # order and permissions.
 #
@@ -48,6 +49,8 @@ from pathlib import Path
 exe, output = Path(sys.argv[1]), Path(sys.argv[2])
 files = [("Tolvane.exe", exe), ("README.md", Path("README.md")),
          ("docs/guida.md", Path("docs/guida.md")), ("LICENSE", Path("LICENSE"))]
+# The pictures that the README and the guide show.
+files += [(f"docs/img/{path.name}", path) for path in sorted(Path("docs/img").glob("*.png"))]
 contents = [(name, path.read_bytes()) for name, path in files]
 sums = "".join(f"{hashlib.sha256(data).hexdigest()}  {name}\n" for name, data in contents)
 contents.append(("SHA256SUMS", sums.encode("ascii")))

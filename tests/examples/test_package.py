@@ -12,7 +12,8 @@ import zipfile
 from pathlib import Path
 
 ROOT = Path(__file__).resolve().parents[2]
-EXPECTED = ["Tolvane.exe", "README.md", "docs/guida.md", "LICENSE", "SHA256SUMS"]
+PICTURES = ["docs/img/" + path.name for path in sorted((ROOT / "docs" / "img").glob("*.png"))]
+EXPECTED = ["Tolvane.exe", "README.md", "docs/guida.md", "LICENSE", *PICTURES, "SHA256SUMS"]
 
 
 def build(work, name):
@@ -51,7 +52,7 @@ def check(first, second, build_exe):
             if entry.date_time != (2026, 1, 1, 0, 0, 0):
                 problems.append(f"{entry.filename} is dated {entry.date_time}")
 
-    for name in ("README.md", "docs/guida.md", "LICENSE"):
+    for name in ("README.md", "docs/guida.md", "LICENSE", *PICTURES):
         if data[name] != (ROOT / name).read_bytes():
             problems.append(f"{name} in the archive differs from the source file")
     if data["Tolvane.exe"] != build_exe.read_bytes():
