@@ -207,18 +207,21 @@ def _collect(process_args, env, out_file, timeout, stderr_file):
     # Output goes to files, not pipes: a stray Wine process that inherited a
     # pipe would keep it open and hang the reader.
     with open(stderr_file, "wb") as err:
-        subprocess.run(process_args, env=env.env, stdin=subprocess.DEVNULL,
-                       stdout=subprocess.DEVNULL, stderr=err, timeout=timeout + 30)
+        status = subprocess.run(process_args, env=env.env, stdin=subprocess.DEVNULL,
+                                stdout=subprocess.DEVNULL, stderr=err,
+                                timeout=timeout + 30).returncode
     stderr = stderr_file.read_text(errors="replace")
     if not out_file.exists():
-        raise AssertionError(f"the driver wrote no report; its stderr:\n{stderr}")
+        raise AssertionError(f"the driver wrote no report (exit status {status}); "
+                             f"its stderr:\n{stderr}")
     return Result(json.loads(out_file.read_text()), stderr)
 
 
 def run(tail="", steps=("wait-window", "dump", "key:Enter", "wait-exit"), timeout=30,
-        exe=None):
-    """Starts Tolvane.exe with this command-line tail and runs the steps."""
-    env = Environment.get()
+        exe=None, environment=None):
+    """Starts Tolvane.exe with this command-line tail and runs the steps, in
+    the given Environment or else the shared one."""
+    env = environment or Environment.get()
     out_file = env.scratch_file(".json")
     args = _driver_command(env, steps, timeout, out_file)
     args += ["--exe", windows_path(exe or tolvane_exe()),

@@ -146,6 +146,34 @@ def start(state_dir):
     return state
 
 
+def set_dpi(state_dir, dpi):
+    """Gives the running environment's screen this DPI: the setting goes into
+    the prefix and the Wine session starts again, so that every program
+    started from now on, the desktop included, sees it."""
+    state = load(state_dir)
+    env = wine_environment(state["display"], state["prefix"])
+    log_path = Path(state_dir) / "set_dpi.log"
+    # Once in a while reg.exe ends with status 1 and says nothing; it is
+    # tried again before giving up.
+    for _ in range(3):
+        with open(log_path, "wb") as log:
+            status = subprocess.run(
+                ["wine", "reg", "add", r"HKCU\Control Panel\Desktop", "/v", "LogPixels",
+                 "/t", "REG_DWORD", "/d", str(dpi), "/f"],
+                env=env, timeout=120, stdin=subprocess.DEVNULL, stdout=log,
+                stderr=subprocess.STDOUT).returncode
+        if status == 0:
+            break
+        time.sleep(1)
+    else:
+        raise RuntimeError(f"could not set {dpi} DPI (status {status}): "
+                           + log_path.read_text(errors="replace"))
+    _wineserver(["-k"], env)
+    _wineserver(["-w"], env)
+    _wineserver(["-p"], env)
+    _wine(["cmd", "/c", "exit"], env)
+
+
 def stop(state_dir):
     state = load(state_dir)
     if state is None:

@@ -16,6 +16,8 @@ constexpr NamedKey kNamedKeys[] = {
     {L"right", VK_RIGHT},  {L"home", VK_HOME},      {L"end", VK_END},       {L"delete", VK_DELETE},
     {L"back", VK_BACK},    {L"backspace", VK_BACK}, {L"f1", VK_F1},         {L"f4", VK_F4},
     {L"f10", VK_F10},      {L"pageup", VK_PRIOR},   {L"pagedown", VK_NEXT},
+    // A modifier on its own, pressed and released.
+    {L"shift", VK_SHIFT},
 };
 
 constexpr NamedKey kModifiers[] = {
@@ -197,6 +199,25 @@ bool ClickAt(HWND window, POINT screenPoint) {
         return false;
     }
     Sleep(50);
+    return SendAll(release);
+}
+
+bool DragFromTo(HWND window, POINT from, POINT to) {
+    LetWindowCatchUp(window);
+    if (!MoveTo(window, from)) {
+        return false;
+    }
+    // Each part is taken in before the next, as it would be at a hand's pace.
+    std::vector<INPUT> press = {MouseAt(MOUSEEVENTF_LEFTDOWN, from)};
+    std::vector<INPUT> move = {MouseAt(0, to)};
+    std::vector<INPUT> release = {MouseAt(MOUSEEVENTF_LEFTUP, to)};
+    for (std::vector<INPUT>* part : {&press, &move}) {
+        if (!SendAll(*part)) {
+            return false;
+        }
+        Sleep(50);
+        LetWindowCatchUp(window);
+    }
     return SendAll(release);
 }
 

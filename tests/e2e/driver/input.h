@@ -24,6 +24,10 @@ bool SendKeyChord(const KeyChord& chord);
 // stay on the point.
 bool ClickAt(HWND window, POINT screenPoint);
 
+// Presses the left button at `from`, moves to `to` with the button held and
+// releases it there: a press that the user takes back by sliding off.
+bool DragFromTo(HWND window, POINT from, POINT to);
+
 // Makes the window the foreground window unless it is already. Returns whether
 // it had to do so; `succeeded` tells whether the window is foreground now.
 bool EnsureForeground(HWND window, bool* succeeded);

@@ -29,6 +29,7 @@ const char kUsage[] =
     "  sleep:MS\n"
     "  click:ID[:DX:DY]           left click on a child, at its centre or at an offset\n"
     "  click-client:X:Y           left click at client coordinates\n"
+    "  drag:ID:X:Y                press on a child's centre, release at client coordinates\n"
     "  click-close                left click on the close box\n"
     "  key:CHORD                  e.g. Enter, Esc, Shift+Tab, Down, Alt+O, Alt+F4, A\n"
     "  post:MSG[:WPARAM[:LPARAM]] post a message (WM_CLOSE, WM_SYSCOMMAND:SC_CLOSE, ...)\n"
@@ -36,6 +37,7 @@ const char kUsage[] =
     "  foreground                 make the window the foreground window\n"
     "  wait-change:ID[:MS]        wait until a child's text or visibility changes\n"
     "  watch:ID:MS                record every change of a child for MS or until exit\n"
+    "  ink:ID                     bounding box of what is drawn on a child, from the screen\n"
     "  wait-exit[:MS]             wait for the process to end; killed on timeout\n";
 
 LARGE_INTEGER g_frequency;
@@ -187,10 +189,12 @@ class Session {
     bool StepClick(const std::vector<std::wstring>& args, JsonWriter& json);
     bool StepClickClient(const std::vector<std::wstring>& args, JsonWriter& json);
     bool StepClickClose(JsonWriter& json);
+    bool StepDrag(const std::vector<std::wstring>& args, JsonWriter& json);
     bool StepKey(const std::vector<std::wstring>& args, JsonWriter& json);
     bool StepMessage(bool post, const std::vector<std::wstring>& args, JsonWriter& json);
     bool StepWaitChange(const std::vector<std::wstring>& args, JsonWriter& json);
     bool StepWatch(const std::vector<std::wstring>& args, JsonWriter& json);
+    bool StepInk(const std::vector<std::wstring>& args, JsonWriter& json);
     bool StepSleep(const std::vector<std::wstring>& args, JsonWriter& json);
     bool StepWaitExit(const std::vector<std::wstring>& args, JsonWriter& json);
     bool FinishClick(POINT point, JsonWriter& json);
@@ -461,6 +465,40 @@ bool Session::StepClickClient(const std::vector<std::wstring>& args, JsonWriter&
     return FinishClick(point, json);
 }
 
+bool Session::StepDrag(const std::vector<std::wstring>& args, JsonWriter& json) {
+    if (!NeedWindow(json)) {
+        return false;
+    }
+    long long id = 0;
+    long long x = 0;
+    long long y = 0;
+    if (args.size() != 4 || !ParseNumber(args[1], &id) || !ParseNumber(args[2], &x) ||
+        !ParseNumber(args[3], &y)) {
+        json.Key("error").Ascii("usage: drag:ID:X:Y");
+        return false;
+    }
+    HWND child = FindDescendant(window_, static_cast<int>(id));
+    if (child == nullptr) {
+        json.Key("error").Ascii("no child with that id");
+        return false;
+    }
+    RECT rect{};
+    GetWindowRect(child, &rect);
+    POINT from{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+    POINT to{static_cast<LONG>(x), static_cast<LONG>(y)};
+    ClientToScreen(window_, &to);
+    json.Key("screen_points").BeginArray().Int(from.x).Int(from.y).Int(to.x).Int(to.y).EndArray();
+    if (!BringToFront(json)) {
+        return false;
+    }
+    if (!DragFromTo(window_, from, to)) {
+        json.Key("error").Ascii("the press did not reach the point");
+        return false;
+    }
+    Settle();
+    return true;
+}
+
 bool Session::StepClickClose(JsonWriter& json) {
     if (!NeedWindow(json)) {
         return false;
@@ -613,6 +651,28 @@ bool Session::StepWatch(const std::vector<std::wstring>& args, JsonWriter& json)
     return true;
 }
 
+bool Session::StepInk(const std::vector<std::wstring>& args, JsonWriter& json) {
+    if (!NeedWindow(json)) {
+        return false;
+    }
+    long long id = 0;
+    HWND child = args.size() == 2 && ParseNumber(args[1], &id)
+                     ? FindDescendant(window_, static_cast<int>(id))
+                     : nullptr;
+    if (child == nullptr) {
+        json.Key("error").Ascii("usage: ink:ID, the id of a child");
+        return false;
+    }
+    // Whatever is queued for the window, its painting included, is done
+    // before the screen is read.
+    Settle();
+    if (!DumpInk(json, child)) {
+        json.Key("error").Ascii("could not read the screen");
+        return false;
+    }
+    return true;
+}
+
 bool Session::StepSleep(const std::vector<std::wstring>& args, JsonWriter& json) {
     long long ms = 0;
     if (args.size() != 2 || !ParseNumber(args[1], &ms)) {
@@ -666,6 +726,8 @@ bool Session::RunStep(const std::wstring& step, JsonWriter& json) {
         ok = StepClick(args, json);
     } else if (name == L"click-client") {
         ok = StepClickClient(args, json);
+    } else if (name == L"drag") {
+        ok = StepDrag(args, json);
     } else if (name == L"click-close") {
         ok = StepClickClose(json);
     } else if (name == L"key") {
@@ -678,6 +740,8 @@ bool Session::RunStep(const std::wstring& step, JsonWriter& json) {
         ok = StepWaitChange(args, json);
     } else if (name == L"watch") {
         ok = StepWatch(args, json);
+    } else if (name == L"ink") {
+        ok = StepInk(args, json);
     } else if (name == L"wait-exit") {
         ok = StepWaitExit(args, json);
     } else {

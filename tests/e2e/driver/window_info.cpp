@@ -2,6 +2,9 @@
 
 #include "json_writer.h"
 
+#include <algorithm>
+#include <map>
+
 namespace {
 
 constexpr UINT kMessageTimeoutMs = 2000;
@@ -302,4 +305,78 @@ void DumpFileIcons(JsonWriter& json, const std::wstring& path) {
     }
     json.EndArray();
     FreeLibrary(module);
+}
+
+bool DumpInk(JsonWriter& json, HWND window) {
+    RECT rect{};
+    GetWindowRect(window, &rect);
+    const int width = rect.right - rect.left;
+    const int height = rect.bottom - rect.top;
+    if (width <= 0 || height <= 0) {
+        return false;
+    }
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height; // top-down rows
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    bool copied = false;
+    if (memory != nullptr && bitmap != nullptr) {
+        HGDIOBJ old = SelectObject(memory, bitmap);
+        copied = BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY) != 0;
+        GdiFlush();
+        SelectObject(memory, old);
+    }
+    if (copied) {
+        const auto* pixels = static_cast<const DWORD*>(bits);
+        std::map<DWORD, int> counts;
+        for (int i = 0; i < width * height; ++i) {
+            ++counts[pixels[i] & 0xFFFFFF];
+        }
+        DWORD background = 0;
+        int most = 0;
+        for (const auto& [colour, count] : counts) {
+            if (count > most) {
+                background = colour;
+                most = count;
+            }
+        }
+        RECT box{width, height, 0, 0};
+        int inked = 0;
+        for (int y = 0; y < height; ++y) {
+            for (int x = 0; x < width; ++x) {
+                if ((pixels[y * width + x] & 0xFFFFFF) != background) {
+                    ++inked;
+                    box.left = std::min<LONG>(box.left, x);
+                    box.top = std::min<LONG>(box.top, y);
+                    box.right = std::max<LONG>(box.right, x + 1);
+                    box.bottom = std::max<LONG>(box.bottom, y + 1);
+                }
+            }
+        }
+        json.Key("ink").BeginObject();
+        json.Key("pixels").Int(inked);
+        json.Key("box");
+        if (inked > 0) {
+            WriteRect(json, box);
+        } else {
+            json.Null();
+        }
+        json.Key("background").Int(background);
+        json.EndObject();
+    }
+    if (bitmap != nullptr) {
+        DeleteObject(bitmap);
+    }
+    if (memory != nullptr) {
+        DeleteDC(memory);
+    }
+    ReleaseDC(nullptr, screen);
+    return copied;
 }

@@ -1,0 +1,186 @@
+"""The countdown: it shows the seconds left, one step a second, performs OK
+about a second after it has shown 0, and any interaction stops it for good.
+
+Times are measured from the moment the dialog became visible, with generous
+bounds: a countdown of S seconds must end between S + 0.5 and S + 3 s.
+"""
+
+import unittest
+
+import tolvane_e2e as e2e
+from test_dialog_layout import option_tail, row_id, focus_id
+
+TYPICAL_TAIL = ('/Title Backup /Text "Scegli il tipo" /Option Completo /Option Incrementale '
+                '/Default 2 /Timeout {seconds}')
+
+
+def countdown_text(seconds):
+    return f" {seconds}"
+
+
+class CountdownRunsOutTest(unittest.TestCase):
+    """Left alone, the dialog counts down and takes the selected option."""
+
+    def run_out(self, tail, seconds, expected_exit):
+        result = e2e.run(tail, ["wait-window", "dump",
+                                f"watch:{e2e.ID_TEMPO}:{(seconds + 5) * 1000}", "wait-exit:5000"])
+        self.assertIsNone(result.failure)
+        watch = result.step("watch")
+        self.assertTrue(watch["process_ended"], "the countdown ended the process")
+        states = watch["states"]
+        self.assertEqual([s["text"] for s in states],
+                         [countdown_text(n) for n in range(seconds, -1, -1)])
+        self.assertTrue(all(s["visible"] for s in states), states)
+        times = [s["at_ms"] for s in states]
+        for earlier, later in zip(times, times[1:]):
+            self.assertTrue(500 <= later - earlier <= 1700,
+                            f"one step a second: {times}")
+        self.assertEqual(result.exit_code, expected_exit)
+        self.assertTrue((seconds + 0.5) * 1000 <= result.exit_after_visible_ms
+                        <= (seconds + 3) * 1000,
+                        f"ended {result.exit_after_visible_ms} ms after it became visible")
+        return result
+
+    def test_typical_run(self):
+        seconds = 3
+        result = self.run_out(TYPICAL_TAIL.format(seconds=seconds), seconds, 2)
+        window = result.window()
+        self.assertEqual(window.text, "Backup")
+        self.assertEqual(window.child(e2e.ID_TESTO).text, "Scegli il tipo")
+        rows = [window.child(row_id(r)) for r in (1, 2)]
+        self.assertEqual([(r.text, r.visible, r.enabled) for r in rows],
+                         [("Completo", True, True), ("Incrementale", True, True)])
+        self.assertEqual([r.check for r in rows], [0, 1])
+        self.assertFalse(window.child(row_id(3)).visible)
+        tempo = window.child(e2e.ID_TEMPO)
+        self.assertTrue(tempo.visible)
+        self.assertEqual(tempo.text, countdown_text(seconds))
+
+    def test_one_second(self):
+        self.run_out(option_tail(3, "/Timeout 1"), 1, 1)
+
+    def test_three_rows_default_two(self):
+        self.run_out(option_tail(3, "/Default 2 /Timeout 3"), 3, 2)
+
+    def test_run_out_with_no_row_selected(self):
+        # The default names a row that is not shown: the countdown reaches 0
+        # and stays there, each tick's OK doing nothing. Selecting a row then
+        # stops it, and OK takes that row.
+        result = e2e.run(option_tail(3, "/Default 5 /Timeout 2"),
+                         ["wait-window", f"watch:{e2e.ID_TEMPO}:5000", "dump",
+                          f"click:{row_id(2)}", "dump", "sleep:1500", "dump",
+                          f"click:{e2e.ID_OK}", "wait-exit:5000"])
+        self.assertIsNone(result.failure)
+        watch = result.step("watch")
+        self.assertFalse(watch["process_ended"])
+        self.assertEqual([s["text"] for s in watch["states"]], [" 2", " 1", " 0"])
+        expired, selected, later = result.windows()
+        self.assertTrue(expired.child(e2e.ID_TEMPO).visible, "0 stays on show")
+        self.assertEqual(expired.child(e2e.ID_TEMPO).text, " 0")
+        self.assertEqual(selected.child(row_id(2)).check, 1)
+        self.assertFalse(selected.child(e2e.ID_TEMPO).visible,
+                         "selecting a row stops the countdown")
+        self.assertFalse(later.child(e2e.ID_TEMPO).visible)
+        self.assertEqual(result.exit_code, 2)
+
+    def test_timeout_values_without_countdown(self):
+        # Out of range, or rounding to 0: no countdown at all.
+        for value in ("0", "301", "0.4", "abc"):
+            with self.subTest(timeout=value):
+                result = e2e.run(option_tail(2, f"/Timeout {value}"),
+                                 ["wait-window", "dump", "sleep:2500", "dump", "key:Esc",
+                                  "wait-exit:5000"])
+                self.assertIsNone(result.failure, "the dialog waits")
+                for window in result.windows():
+                    self.assertFalse(window.child(e2e.ID_TEMPO).visible)
+                self.assertEqual(result.exit_code, 0)
+
+    def test_timeout_values_shown(self):
+        for value, shown in (("300", " 300"), ("2.5", " 2"), ("3.5", " 4"), ("10 secondi", " 10")):
+            with self.subTest(timeout=value):
+                result = e2e.run(option_tail(2, f'/Timeout "{value}"'),
+                                 ["wait-window", "dump", "key:Esc", "wait-exit:5000"])
+                self.assertIsNone(result.failure)
+                tempo = result.window().child(e2e.ID_TEMPO)
+                self.assertTrue(tempo.visible)
+                self.assertEqual(tempo.text, shown)
+                self.assertEqual(result.exit_code, 0)
+
+
+class CountdownStopTest(unittest.TestCase):
+    """Each interaction stops a running countdown: the label goes away and the
+    dialog then waits, well past the moment the countdown would have ended."""
+
+    SECONDS = 5
+    TAIL = option_tail(3, f"/Default 1 /Timeout {SECONDS}")
+
+    def stop_and_wait(self, action, ending=("key:Esc",), expected_exit=0, tail=TAIL):
+        result = e2e.run(tail, ["wait-window", "dump", *action, "dump",
+                                f"sleep:{self.SECONDS * 1000 + 1500}", "dump",
+                                *ending, "wait-exit:5000"])
+        self.assertIsNone(result.failure, "the dialog must still be up after the wait")
+        before, stopped, after = result.windows()
+        self.assertTrue(before.child(e2e.ID_TEMPO).visible, "the countdown was running")
+        self.assertEqual(before.child(e2e.ID_TEMPO).text, f" {self.SECONDS}")
+        self.assertFalse(stopped.child(e2e.ID_TEMPO).visible, "stopped: the label goes away")
+        self.assertFalse(after.child(e2e.ID_TEMPO).visible, "and it stays away")
+        final_dump = [s for s in result.steps if s["step"] == "dump"][-1]
+        self.assertGreater(final_dump["started_ms"], (self.SECONDS + 1.5) * 1000,
+                           "checked after the countdown would have ended")
+        self.assertEqual(result.exit_code, expected_exit)
+        return stopped, after
+
+    def test_clicks_stop_it(self):
+        # Client coordinates at 96 DPI with three rows: the frame spans x 8
+        # to 389 and y 32 to 113, the rows x 16 to 377 and y 48 to 101; the
+        # buttons end at y 153 and the client area at 168.
+        clicks = {
+            "prompt": [f"click:{e2e.ID_TESTO}"],
+            "countdown label": [f"click:{e2e.ID_TEMPO}"],
+            "frame, below the rows": ["click-client:200:108"],
+            "frame, beside the rows": ["click-client:383:60"],
+            "background below the buttons": ["click-client:200:162"],
+        }
+        for name, action in clicks.items():
+            with self.subTest(name):
+                stopped, _ = self.stop_and_wait(action)
+                self.assertEqual(stopped.child(row_id(1)).check, 1,
+                                 "the click changes no selection")
+
+    def test_keys_stop_it(self):
+        for key in ("Shift", "X"):
+            with self.subTest(key=key):
+                stopped, _ = self.stop_and_wait([f"key:{key}"])
+                self.assertEqual(stopped.child(row_id(1)).check, 1)
+
+    def test_selecting_a_row_with_the_mouse(self):
+        stopped, after = self.stop_and_wait([f"click:{row_id(3)}"], [f"click:{e2e.ID_OK}"], 3)
+        self.assertEqual(stopped.child(row_id(3)).check, 1)
+        self.assertEqual(after.child(row_id(1)).check, 0)
+
+    def test_selecting_a_row_with_the_arrow_key(self):
+        stopped, _ = self.stop_and_wait(["key:Down"], ["key:Enter"], 2)
+        self.assertEqual(stopped.child(row_id(2)).check, 1)
+        self.assertEqual(focus_id(stopped), row_id(2))
+
+    def test_selecting_a_row_with_its_access_key(self):
+        tail = f'/Option "&Completo" /Option "&Incrementale" /Timeout {self.SECONDS}'
+        stopped, _ = self.stop_and_wait(["key:Alt+I"], ["key:Enter"], 2, tail)
+        self.assertEqual(stopped.child(row_id(2)).check, 1)
+
+    def test_tab_off_a_row(self):
+        stopped, after = self.stop_and_wait(["key:Tab"])
+        self.assertEqual(focus_id(stopped), e2e.ID_OK)
+        self.assertEqual(after.child(row_id(1)).check, 1)
+
+    def test_focus_off_a_row_without_a_key(self):
+        # Pressing OK takes the focus off the row; sliding off the button
+        # before the release takes the press back, so no click follows and
+        # only the row's loss of the focus is left to stop the countdown.
+        stopped, after = self.stop_and_wait([f"drag:{e2e.ID_OK}:200:162"])
+        self.assertEqual(focus_id(stopped), e2e.ID_OK)
+        self.assertEqual(after.child(row_id(1)).check, 1)
+
+
+if __name__ == "__main__":
+    unittest.main()

@@ -1,0 +1,104 @@
+"""The ways out of the dialog: OK ends the process with the selected option's
+number, Cancel and every way of closing the window with 0."""
+
+import unittest
+
+import tolvane_e2e as e2e
+from test_dialog_layout import option_tail, row_id
+
+# Three options with the second preselected, so that a wrong row, a cancel
+# and an OK are all told apart by the exit code.
+TAIL = option_tail(3, "/Default 2")
+COUNTDOWN_SECONDS = 5
+COUNTDOWN_TAIL = option_tail(3, f"/Default 2 /Timeout {COUNTDOWN_SECONDS}")
+
+# How long an ending may take to end the process: generous, Wine is slow on a
+# loaded machine.
+EXIT_WITHIN_MS = 3000
+
+
+class EndingTest(unittest.TestCase):
+
+    def end(self, tail, steps, expected_exit):
+        result = e2e.run(tail, ["wait-window", "dump", *steps, "wait-exit:10000"])
+        self.assertIsNone(result.failure)
+        self.assertEqual(result.seen_classes(), [e2e.DIALOG_CLASS])
+        self.assertEqual(result.exit_code, expected_exit)
+        ending = [s for s in result.steps if s["step"] == steps[-1]][-1]
+        self.assertLess(result.exit_after_visible_ms - ending["started_ms"], EXIT_WITHIN_MS,
+                        "the process ends right after the action")
+        return result
+
+    def test_endings(self):
+        cases = [
+            # (name, tail, steps, exit code)
+            ("Cancel button", TAIL, [f"click:{e2e.ID_CANCEL}"], 0),
+            ("Esc", TAIL, ["key:Esc"], 0),
+            ("close box", TAIL, ["click-close"], 0),
+            ("Alt+F4", TAIL, ["key:Alt+F4"], 0),
+            ("WM_CLOSE", TAIL, ["post:WM_CLOSE"], 0),
+            ("SC_CLOSE", TAIL, ["post:WM_SYSCOMMAND:SC_CLOSE"], 0),
+            ("WM_ENDSESSION", TAIL, ["send:WM_ENDSESSION:TRUE"], 0),
+            ("Alt+A", TAIL, ["key:Alt+A"], 0),
+            ("Alt+O", TAIL, ["key:Alt+O"], 2),
+            ("Enter", TAIL, ["key:Enter"], 2),
+            ("OK button", TAIL, [f"click:{e2e.ID_OK}"], 2),
+            ("Space on OK", TAIL, ["key:Tab", "key:Space"], 2),
+            ("Enter on Annulla", TAIL, ["key:Tab", "key:Tab", "key:Enter"], 0),
+            ("another row, then OK", TAIL, [f"click:{row_id(3)}", f"click:{e2e.ID_OK}"], 3),
+            ("Up arrow, then Alt+O", TAIL, ["key:Up", "key:Alt+O"], 1),
+            ("no countdown", option_tail(1), ["sleep:2500", "key:Enter"], 1),
+        ]
+        for name, tail, steps, expected in cases:
+            with self.subTest(name):
+                self.end(tail, steps, expected)
+
+    def test_endings_during_countdown(self):
+        cases = [
+            ("Cancel button", [f"click:{e2e.ID_CANCEL}"], 0),
+            ("Esc", ["key:Esc"], 0),
+            ("close box", ["click-close"], 0),
+            ("WM_CLOSE", ["post:WM_CLOSE"], 0),
+            ("OK button", [f"click:{e2e.ID_OK}"], 2),
+            ("Enter", ["key:Enter"], 2),
+        ]
+        for name, steps, expected in cases:
+            with self.subTest(name):
+                result = self.end(COUNTDOWN_TAIL, steps, expected)
+                self.assertTrue(result.window().child(e2e.ID_TEMPO).visible)
+                self.assertLess(result.exit_after_visible_ms, COUNTDOWN_SECONDS * 1000,
+                                "ended by the action, before the countdown ran out")
+
+    def test_ok_without_a_selected_row(self):
+        # /Default 5 names no shown row: OK does nothing until a row is chosen.
+        result = e2e.run(option_tail(3, "/Default 5"),
+                         ["wait-window", "dump", f"click:{e2e.ID_OK}", "sleep:1000", "dump",
+                          "key:Enter", "sleep:500", "dump", f"click:{row_id(3)}",
+                          f"click:{e2e.ID_OK}", "wait-exit:10000"])
+        self.assertIsNone(result.failure, "the dialog stays up after OK and Enter")
+        first, after_click, after_enter = result.windows()
+        for later in (after_click, after_enter):
+            self.assertEqual(self.state(later), self.state(first), "OK changed nothing")
+        self.assertEqual(result.exit_code, 3)
+
+    def test_ok_without_a_selected_row_keeps_the_countdown(self):
+        # A click on OK is no stopping event: with no row selected the
+        # countdown goes on.
+        result = e2e.run(option_tail(3, f"/Default 5 /Timeout {COUNTDOWN_SECONDS}"),
+                         ["wait-window", f"click:{e2e.ID_OK}", "sleep:2000", "dump",
+                          "key:Esc", "wait-exit:10000"])
+        self.assertIsNone(result.failure)
+        tempo = result.window().child(e2e.ID_TEMPO)
+        self.assertTrue(tempo.visible, "the countdown still runs")
+        self.assertIn(tempo.text, [f" {n}" for n in range(COUNTDOWN_SECONDS)],
+                      "and has gone on counting")
+        self.assertEqual(result.exit_code, 0)
+
+    @staticmethod
+    def state(window):
+        return (window.text, window.rect, window["visible"],
+                [(c.id, c.text, c.visible, c.enabled, c.check) for c in window.children])
+
+
+if __name__ == "__main__":
+    unittest.main()
