@@ -16,8 +16,8 @@ enum class CountdownState {
 struct Countdown {
     CountdownState state = CountdownState::Off;
     std::int32_t SecondsLeft = 0;
-    std::int64_t startMs = 0;    // when the countdown started
-    std::int64_t ticksDone = 0;  // ticks delivered so far
+    std::int64_t startMs = 0;   // when the countdown started
+    std::int64_t ticksDone = 0; // ticks delivered so far
 };
 
 inline constexpr std::int64_t kTickMs = 1000;

@@ -14,9 +14,13 @@ DialogResponse cmdOk_Click(const DialogState& state, std::optional<int> selected
     return {OkAction(selectedRow, state.NumOptions), false};
 }
 
-DialogResponse cmdAnnulla_Click() { return {exit_code::kCancelled, false}; }
+DialogResponse cmdAnnulla_Click() {
+    return {exit_code::kCancelled, false};
+}
 
-DialogResponse Form_Unload() { return {exit_code::kCancelled, false}; }
+DialogResponse Form_Unload() {
+    return {exit_code::kCancelled, false};
+}
 
 DialogResponse tmrTimer_Timer(DialogState& state, std::optional<int> selectedRow,
                               std::int64_t nowMs) {

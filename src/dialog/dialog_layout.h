@@ -6,7 +6,7 @@
 // lengths are twips (1/1440 inch; 15 to the pixel at 96 DPI).
 
 inline constexpr int kMaxOptions = 10;
-inline constexpr int kRowPitchTwips = 300;  // from one option row to the next
+inline constexpr int kRowPitchTwips = 300; // from one option row to the next
 
 inline constexpr wchar_t kDefaultCaption[] = L"Tolvane";
 inline constexpr wchar_t kDefaultPrompt[] = L"Scegliere quale elaborazione eseguire:";

@@ -29,9 +29,11 @@ DialogSetup SetUpFromSwitches(const SwitchTable& table) {
                 setup.options.push_back(value);
             }
         } else if (name == L"DEFAULT") {
-            DefaultIndex = InRangeOr(NearestInt32(LeadingNumber(value) - 1.0), 0, kMaxOptions - 1, 0);
+            DefaultIndex =
+                InRangeOr(NearestInt32(LeadingNumber(value) - 1.0), 0, kMaxOptions - 1, 0);
         } else if (name == L"TIMEOUT") {
-            setup.SecondsLeft = InRangeOr(NearestInt32(LeadingNumber(value)), 1, kMaxTimeoutSeconds, 0);
+            setup.SecondsLeft =
+                InRangeOr(NearestInt32(LeadingNumber(value)), 1, kMaxTimeoutSeconds, 0);
         }
     }
 
@@ -42,4 +44,6 @@ DialogSetup SetUpFromSwitches(const SwitchTable& table) {
     return setup;
 }
 
-std::wstring CountdownText(std::int32_t seconds) { return NumberText(seconds); }
+std::wstring CountdownText(std::int32_t seconds) {
+    return NumberText(seconds);
+}

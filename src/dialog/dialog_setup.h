@@ -13,9 +13,9 @@
 struct DialogSetup {
     std::wstring caption = kDefaultCaption;
     std::wstring prompt = kDefaultPrompt;
-    std::vector<std::wstring> options;   // one per row shown, at most ten
-    std::optional<int> preselectedRow;   // none when /Default names a row not shown
-    std::int32_t SecondsLeft = 0;        // 0: no countdown; else 1 to 300
+    std::vector<std::wstring> options; // one per row shown, at most ten
+    std::optional<int> preselectedRow; // none when /Default names a row not shown
+    std::int32_t SecondsLeft = 0;      // 0: no countdown; else 1 to 300
 
     int NumOptions() const { return static_cast<int>(options.size()); }
 };

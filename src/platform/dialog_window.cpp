@@ -76,8 +76,8 @@ bool RegisterDialogClass(WNDPROC windowProc) {
     windowClass.lpfnWndProc = windowProc;
     windowClass.hInstance = instance;
     windowClass.hIcon = static_cast<HICON>(
-        LoadImageW(instance, MAKEINTRESOURCEW(IDI_TOLVANE), IMAGE_ICON,
-                   GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), LR_DEFAULTCOLOR));
+        LoadImageW(instance, MAKEINTRESOURCEW(IDI_TOLVANE), IMAGE_ICON, GetSystemMetrics(SM_CXICON),
+                   GetSystemMetrics(SM_CYICON), LR_DEFAULTCOLOR));
     windowClass.hIconSm = static_cast<HICON>(
         LoadImageW(instance, MAKEINTRESOURCEW(IDI_TOLVANE), IMAGE_ICON,
                    GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
@@ -100,7 +100,9 @@ DialogWindow* DialogWindow::Load(const SwitchTable& switches) {
     return loadedDialog;
 }
 
-DialogWindow* DialogWindow::Loaded() { return loadedDialog; }
+DialogWindow* DialogWindow::Loaded() {
+    return loadedDialog;
+}
 
 bool DialogWindow::Create() {
     if (!RegisterDialogClass(WindowProc)) {
@@ -125,8 +127,8 @@ void DialogWindow::CreateControls() {
     frame_ = CreateChild(window_, L"BUTTON", L"", WS_VISIBLE | WS_GROUP | BS_GROUPBOX, kIdFrame);
     for (int i = 0; i < kMaxOptions; ++i) {
         const DWORD group = i == 0 ? WS_GROUP : 0;
-        optScelta_[i] = CreateChild(window_, L"BUTTON", L"", WS_DISABLED | group | BS_AUTORADIOBUTTON,
-                                    kIdFirstOption + i);
+        optScelta_[i] = CreateChild(window_, L"BUTTON", L"",
+                                    WS_DISABLED | group | BS_AUTORADIOBUTTON, kIdFirstOption + i);
         SetWindowSubclass(optScelta_[i], RowProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
     }
     cmdOk_ = CreateChild(window_, L"BUTTON", kOkCaption,
@@ -216,11 +218,10 @@ void DialogWindow::CentreOnPrimaryScreen(UINT dpi) {
     const int d = static_cast<int>(dpi);
     RECT outer{};
     GetWindowRect(window_, &outer);
-    const TwipsPoint corner =
-        CentreOnScreen(PixelsToTwips(GetSystemMetrics(SM_CXSCREEN), d),
-                       PixelsToTwips(GetSystemMetrics(SM_CYSCREEN), d),
-                       PixelsToTwips(outer.right - outer.left, d),
-                       PixelsToTwips(outer.bottom - outer.top, d));
+    const TwipsPoint corner = CentreOnScreen(PixelsToTwips(GetSystemMetrics(SM_CXSCREEN), d),
+                                             PixelsToTwips(GetSystemMetrics(SM_CYSCREEN), d),
+                                             PixelsToTwips(outer.right - outer.left, d),
+                                             PixelsToTwips(outer.bottom - outer.top, d));
     SetWindowPos(window_, nullptr, TwipsToPixels(corner.left, d), TwipsToPixels(corner.top, d), 0,
                  0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
@@ -372,8 +373,7 @@ LRESULT DialogWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
     }
 }
 
-LRESULT CALLBACK DialogWindow::WindowProc(HWND window, UINT message, WPARAM wParam,
-                                          LPARAM lParam) {
+LRESULT CALLBACK DialogWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     auto* self = reinterpret_cast<DialogWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
     if (self == nullptr) {
         if (message != WM_NCCREATE) {

@@ -16,7 +16,7 @@
 // calls on the dialog's event handlers and their responses into changes of
 // the window.
 class DialogWindow {
-public:
+  public:
     // Creates the single instance hidden and runs its set-up from the
     // switches. Returns nullptr when Windows cannot create the window.
     static DialogWindow* Load(const SwitchTable& switches);
@@ -31,7 +31,7 @@ public:
     // arrows, Enter, Esc, access keys). True when the message is handled.
     bool PreTranslateMessage(MSG& msg);
 
-private:
+  private:
     DialogWindow() = default;
 
     bool Create();

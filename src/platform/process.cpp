@@ -7,13 +7,17 @@
 
 #include <windows.h>
 
-std::wstring ProcessCommandLineTail() { return std::wstring(CommandLineTail(GetCommandLineW())); }
+std::wstring ProcessCommandLineTail() {
+    return std::wstring(CommandLineTail(GetCommandLineW()));
+}
 
 void ShowUsageBox(const std::wstring& text) {
     MessageBoxW(nullptr, text.c_str(), kAppTitle, MB_OK | MB_SETFOREGROUND);
 }
 
-void EndProcess(unsigned exitCode) { ExitProcess(exitCode); }
+void EndProcess(unsigned exitCode) {
+    ExitProcess(exitCode);
+}
 
 void RunEventLoop() {
     MSG msg{};

@@ -6,10 +6,14 @@
 #include <exception>
 
 namespace {
-[[noreturn]] void EndWithError() noexcept { EndProcess(exit_code::kFailed); }
+[[noreturn]] void EndWithError() noexcept {
+    EndProcess(exit_code::kFailed);
+}
 } // namespace
 
-void InstallTerminateHandler() { std::set_terminate(EndWithError); }
+void InstallTerminateHandler() {
+    std::set_terminate(EndWithError);
+}
 
 #if defined(__GLIBCXX__)
 // With libstdc++ linked statically, its default terminate handler and the
@@ -18,14 +22,26 @@ void InstallTerminateHandler() { std::set_terminate(EndWithError); }
 // executable, for errors that end the process anyway. These definitions keep
 // the library's copies out of the link and end the process the same way.
 namespace __gnu_cxx {
-void __verbose_terminate_handler() { EndWithError(); }
+void __verbose_terminate_handler() {
+    EndWithError();
+}
 } // namespace __gnu_cxx
 
 namespace std {
-void __throw_bad_alloc() { EndWithError(); }
-void __throw_bad_array_new_length() { EndWithError(); }
-void __throw_length_error(const char*) { EndWithError(); }
-void __throw_logic_error(const char*) { EndWithError(); }
-void __throw_out_of_range_fmt(const char*, ...) { EndWithError(); }
+void __throw_bad_alloc() {
+    EndWithError();
+}
+void __throw_bad_array_new_length() {
+    EndWithError();
+}
+void __throw_length_error(const char*) {
+    EndWithError();
+}
+void __throw_logic_error(const char*) {
+    EndWithError();
+}
+void __throw_out_of_range_fmt(const char*, ...) {
+    EndWithError();
+}
 } // namespace std
 #endif

@@ -1,12 +1,14 @@
 #include "platform/text_services.h"
 
-#include <cmath>
 #include <algorithm>
+#include <cmath>
 #include <limits>
 
 namespace {
 
-bool IsDigit(wchar_t c) { return c >= L'0' && c <= L'9'; }
+bool IsDigit(wchar_t c) {
+    return c >= L'0' && c <= L'9';
+}
 
 // A decimal number as significand × 10^exponent.
 struct DecimalNumber {

@@ -4,7 +4,7 @@
 
 // Owns a GDI font and deletes it when replaced or destroyed.
 class UniqueFont {
-public:
+  public:
     UniqueFont() = default;
     explicit UniqueFont(HFONT font) : font_(font) {}
     UniqueFont(const UniqueFont&) = delete;
@@ -22,7 +22,7 @@ public:
 
     HFONT get() const { return font_; }
 
-private:
+  private:
     void Reset() {
         if (font_ != nullptr) {
             DeleteObject(font_);

@@ -5,7 +5,9 @@ namespace {
 constexpr wchar_t kSpace = L' ';
 constexpr wchar_t kQuote = L'"';
 
-bool IsSwitchChar(wchar_t c) { return c == L'/' || c == L'-'; }
+bool IsSwitchChar(wchar_t c) {
+    return c == L'/' || c == L'-';
+}
 
 void TrimEntry(SwitchEntry& entry) {
     entry.Name = TrimSpaces(entry.Name);

@@ -2,7 +2,7 @@
 
 // The process exit codes, the program's only output to the calling script.
 namespace exit_code {
-inline constexpr unsigned kCancelled = 0;  // Cancel, or the window closed
+inline constexpr unsigned kCancelled = 0; // Cancel, or the window closed
 inline constexpr unsigned kFirstOption = 1;
 inline constexpr unsigned kLastOption = 10;
 inline constexpr unsigned kUsageShown = 11;

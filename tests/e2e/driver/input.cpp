@@ -11,11 +11,25 @@ struct NamedKey {
 };
 
 constexpr NamedKey kNamedKeys[] = {
-    {L"enter", VK_RETURN}, {L"esc", VK_ESCAPE},     {L"escape", VK_ESCAPE}, {L"tab", VK_TAB},
-    {L"space", VK_SPACE},  {L"up", VK_UP},          {L"down", VK_DOWN},     {L"left", VK_LEFT},
-    {L"right", VK_RIGHT},  {L"home", VK_HOME},      {L"end", VK_END},       {L"delete", VK_DELETE},
-    {L"back", VK_BACK},    {L"backspace", VK_BACK}, {L"f1", VK_F1},         {L"f4", VK_F4},
-    {L"f10", VK_F10},      {L"pageup", VK_PRIOR},   {L"pagedown", VK_NEXT},
+    {L"enter", VK_RETURN},
+    {L"esc", VK_ESCAPE},
+    {L"escape", VK_ESCAPE},
+    {L"tab", VK_TAB},
+    {L"space", VK_SPACE},
+    {L"up", VK_UP},
+    {L"down", VK_DOWN},
+    {L"left", VK_LEFT},
+    {L"right", VK_RIGHT},
+    {L"home", VK_HOME},
+    {L"end", VK_END},
+    {L"delete", VK_DELETE},
+    {L"back", VK_BACK},
+    {L"backspace", VK_BACK},
+    {L"f1", VK_F1},
+    {L"f4", VK_F4},
+    {L"f10", VK_F10},
+    {L"pageup", VK_PRIOR},
+    {L"pagedown", VK_NEXT},
     // A modifier on its own, pressed and released.
     {L"shift", VK_SHIFT},
 };
