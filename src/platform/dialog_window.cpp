@@ -41,10 +41,24 @@ std::int64_t MonotonicMs() {
     return static_cast<std::int64_t>(hundredNs / 10000);
 }
 
-HWND CreateChild(HWND parent, const wchar_t* className, const wchar_t* text, DWORD style, int id) {
-    return CreateWindowExW(0, className, text, WS_CHILD | style, 0, 0, 0, 0, parent,
-                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                           GetModuleHandleW(nullptr), nullptr);
+RECT PixelRect(const TwipsRect& rect, UINT dpi) {
+    const int d = static_cast<int>(dpi);
+    const int left = TwipsToPixels(rect.left, d);
+    const int top = TwipsToPixels(rect.top, d);
+    return {left, top, left + TwipsToPixels(rect.width, d), top + TwipsToPixels(rect.height, d)};
+}
+
+// Creates a control in its place and with the dialog's font, so that nothing
+// needs to be laid out twice.
+HWND CreateChild(HWND parent, const wchar_t* className, const wchar_t* text, DWORD style, int id,
+                 const TwipsRect& rect, UINT dpi, HFONT font) {
+    const RECT r = PixelRect(rect, dpi);
+    const HWND control =
+        CreateWindowExW(0, className, text, WS_CHILD | style, r.left, r.top, r.right - r.left,
+                        r.bottom - r.top, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                        GetModuleHandleW(nullptr), nullptr);
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    return control;
 }
 
 HFONT CreateDialogFont(UINT dpi) {
@@ -58,9 +72,8 @@ HFONT CreateDialogFont(UINT dpi) {
 }
 
 void Place(HWND control, const TwipsRect& rect, UINT dpi) {
-    const int d = static_cast<int>(dpi);
-    SetWindowPos(control, nullptr, TwipsToPixels(rect.left, d), TwipsToPixels(rect.top, d),
-                 TwipsToPixels(rect.width, d), TwipsToPixels(rect.height, d),
+    const RECT r = PixelRect(rect, dpi);
+    SetWindowPos(control, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
                  SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
@@ -115,28 +128,37 @@ bool DialogWindow::Create() {
     if (window_ == nullptr) {
         return false;
     }
-    // Laid out once, by the set-up, when the number of rows is known.
-    CreateControls();
+    const UINT dpi = DpiOfWindow(window_);
+    font_ = UniqueFont(CreateDialogFont(dpi));
+    CreateControls(dpi);
+    SetWindowSize(dpi);
     return true;
 }
 
-void DialogWindow::CreateControls() {
-    // Created in tab order; every row starts hidden, disabled and unchecked.
+void DialogWindow::CreateControls(UINT dpi) {
+    // Created in tab order, in the layout for ten rows; every row starts
+    // hidden, disabled and unchecked.
+    const DialogGeometry g = LayoutFor(kMaxOptions);
+    const HFONT font = font_.get();
     lblTesto_ = CreateChild(window_, L"STATIC", kDefaultPrompt, WS_VISIBLE | SS_CENTER | SS_NOTIFY,
-                            kIdTesto);
-    frame_ = CreateChild(window_, L"BUTTON", L"", WS_VISIBLE | WS_GROUP | BS_GROUPBOX, kIdFrame);
+                            kIdTesto, g.lblTesto, dpi, font);
+    frame_ = CreateChild(window_, L"BUTTON", L"", WS_VISIBLE | WS_GROUP | BS_GROUPBOX, kIdFrame,
+                         g.frmScelta, dpi, font);
     for (int i = 0; i < kMaxOptions; ++i) {
         const DWORD group = i == 0 ? WS_GROUP : 0;
-        optScelta_[i] = CreateChild(window_, L"BUTTON", L"",
-                                    WS_DISABLED | group | BS_AUTORADIOBUTTON, kIdFirstOption + i);
+        optScelta_[i] =
+            CreateChild(window_, L"BUTTON", L"", WS_DISABLED | group | BS_AUTORADIOBUTTON,
+                        kIdFirstOption + i, g.optScelta[i], dpi, font);
         SetWindowSubclass(optScelta_[i], RowProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
     }
     cmdOk_ = CreateChild(window_, L"BUTTON", kOkCaption,
-                         WS_VISIBLE | WS_GROUP | WS_TABSTOP | BS_DEFPUSHBUTTON, kIdOk);
-    cmdAnnulla_ = CreateChild(window_, L"BUTTON", kAnnullaCaption,
-                              WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, kIdAnnulla);
+                         WS_VISIBLE | WS_GROUP | WS_TABSTOP | BS_DEFPUSHBUTTON, kIdOk, g.cmdOk, dpi,
+                         font);
+    cmdAnnulla_ =
+        CreateChild(window_, L"BUTTON", kAnnullaCaption, WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON,
+                    kIdAnnulla, g.cmdAnnulla, dpi, font);
     lblTempo_ = CreateChild(window_, L"STATIC", kTempoCaptionAtCreation,
-                            WS_GROUP | SS_RIGHT | SS_NOTIFY, kIdTempo);
+                            WS_GROUP | SS_RIGHT | SS_NOTIFY, kIdTempo, g.lblTempo, dpi, font);
 
     // A group box lets clicks through to whatever lies below it. This frame
     // takes its own clicks instead, so it must lie below the rows it
@@ -176,8 +198,25 @@ void DialogWindow::SetUp(const DialogSetup& setup) {
     Apply(Form_Load(state_, setup.NumOptions(), setup.SecondsLeft, MonotonicMs()));
 
     const UINT dpi = DpiOfWindow(window_);
-    ApplyLayout(dpi);
+    ShrinkToRows(dpi);
     CentreOnPrimaryScreen(dpi);
+}
+
+void DialogWindow::ShrinkToRows(UINT dpi) {
+    // Only the frame, the button row and the countdown label depend on the
+    // number of rows; the window shrinks with them.
+    const DialogGeometry g = LayoutFor(state_.NumOptions);
+    Place(frame_, g.frmScelta, dpi);
+    Place(cmdOk_, g.cmdOk, dpi);
+    Place(cmdAnnulla_, g.cmdAnnulla, dpi);
+    Place(lblTempo_, g.lblTempo, dpi);
+    SetWindowSize(dpi);
+}
+
+void DialogWindow::SetWindowSize(UINT dpi) {
+    const SIZE outer = OuterSizeAt(dpi);
+    SetWindowPos(window_, nullptr, 0, 0, outer.cx, outer.cy,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 SIZE DialogWindow::OuterSizeAt(UINT dpi) const {
@@ -206,9 +245,7 @@ void DialogWindow::ApplyLayout(UINT dpi) {
     place(lblTempo_, g.lblTempo);
     font_ = std::move(font);
 
-    const SIZE outer = OuterSizeAt(dpi);
-    SetWindowPos(window_, nullptr, 0, 0, outer.cx, outer.cy,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowSize(dpi);
     InvalidateRect(window_, nullptr, TRUE);
 }
 

@@ -35,8 +35,11 @@ class DialogWindow {
     DialogWindow() = default;
 
     bool Create();
-    void CreateControls();
+    void CreateControls(UINT dpi);
     void SetUp(const DialogSetup& setup);
+    void ShrinkToRows(UINT dpi);
+    void SetWindowSize(UINT dpi);
+    // Lays every control out anew with a font for `dpi`.
     void ApplyLayout(UINT dpi);
     void CentreOnPrimaryScreen(UINT dpi);
     SIZE OuterSizeAt(UINT dpi) const;
