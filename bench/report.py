@@ -149,11 +149,13 @@ def table(startup, themed_startup, errors, exe, runs):
     return "\n".join(lines)
 
 
-def write_section(path, text):
-    section = "%s\n%s\n%s" % (BEGIN, text, END)
-    old = path.read_text() if path.exists() else "# Benchmarks\n\n%s\n%s\n" % (BEGIN, END)
-    if BEGIN in old and END in old:
-        new = old[:old.index(BEGIN)] + section + old[old.index(END) + len(END):]
+def write_section(path, text, begin=BEGIN, end=END):
+    """Replaces the text between the markers `begin` and `end` in the file at
+    `path`, or appends it with its markers."""
+    section = "%s\n%s\n%s" % (begin, text, end)
+    old = path.read_text() if path.exists() else "# Benchmarks\n"
+    if begin in old and end in old:
+        new = old[:old.index(begin)] + section + old[old.index(end) + len(end):]
     else:
         new = old.rstrip("\n") + "\n\n" + section + "\n"
     path.write_text(new)

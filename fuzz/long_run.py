@@ -14,6 +14,9 @@ import sys
 from pathlib import Path
 
 ROOT = Path(__file__).resolve().parent.parent
+sys.path.insert(0, str(ROOT / "bench"))
+from report import write_section  # noqa: E402
+
 BEGIN = "<!-- fuzz:begin -->"
 END = "<!-- fuzz:end -->"
 
@@ -73,16 +76,6 @@ def figures(log, code, findings, seconds, seeds_before):
     return "\n".join(lines)
 
 
-def write_section(path, text):
-    section = "%s\n%s\n%s" % (BEGIN, text, END)
-    old = path.read_text() if path.exists() else "# Benchmarks\n"
-    if BEGIN in old and END in old:
-        new = old[:old.index(BEGIN)] + section + old[old.index(END) + len(END):]
-    else:
-        new = old.rstrip("\n") + "\n\n" + section + "\n"
-    path.write_text(new)
-
-
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--seconds", type=int, default=1200)
@@ -98,7 +91,7 @@ def main():
     code, log, findings, seeds_before = run_fuzzer(build, args.seconds)
     text = figures(log, code, findings, args.seconds, seeds_before)
     print(text)
-    write_section(Path(args.out), text)
+    write_section(Path(args.out), text, BEGIN, END)
     print("== Written to %s; the fuzzer's output is in %s" % (
         args.out, build / "fuzz" / "long-run.log"))
     return 0 if code == 0 and not findings else 1
