@@ -77,11 +77,6 @@ void Place(HWND control, const TwipsRect& rect, UINT dpi) {
                  SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void SetTabStop(HWND control, bool on) {
-    const LONG_PTR style = GetWindowLongPtrW(control, GWL_STYLE);
-    SetWindowLongPtrW(control, GWL_STYLE, on ? style | WS_TABSTOP : style & ~WS_TABSTOP);
-}
-
 bool RegisterDialogClass(WNDPROC windowProc) {
     const HINSTANCE instance = GetModuleHandleW(nullptr);
     WNDCLASSEXW windowClass{};
@@ -105,11 +100,14 @@ bool RegisterDialogClass(WNDPROC windowProc) {
 DialogWindow* DialogWindow::Load(const SwitchTable& switches) {
     // The one dialog of the run; it lives until the process ends.
     static DialogWindow instance;
-    if (!instance.Create()) {
+    // The set-up is worked out before the window exists, so that every
+    // control is created once, in its final place and with its final text.
+    const DialogSetup setup = SetUpFromSwitches(switches);
+    if (!instance.Create(setup)) {
         return nullptr;
     }
     loadedDialog = &instance;
-    instance.SetUp(SetUpFromSwitches(switches));
+    instance.SetUp(setup);
     return loadedDialog;
 }
 
@@ -117,38 +115,42 @@ DialogWindow* DialogWindow::Loaded() {
     return loadedDialog;
 }
 
-bool DialogWindow::Create() {
+bool DialogWindow::Create(const DialogSetup& setup) {
     if (!RegisterDialogClass(WindowProc)) {
         return false;
     }
     // Created at the origin of the primary screen, so that the window has
     // that screen's DPI when the layout is worked out.
-    window_ = CreateWindowExW(kWindowExStyle, kDialogClassName, kDefaultCaption, kWindowStyle, 0, 0,
-                              0, 0, nullptr, nullptr, GetModuleHandleW(nullptr), this);
+    window_ = CreateWindowExW(kWindowExStyle, kDialogClassName, setup.caption.c_str(), kWindowStyle,
+                              0, 0, 0, 0, nullptr, nullptr, GetModuleHandleW(nullptr), this);
     if (window_ == nullptr) {
         return false;
     }
     const UINT dpi = DpiOfWindow(window_);
     font_ = UniqueFont(CreateDialogFont(dpi));
-    CreateControls(dpi);
-    SetWindowSize(dpi);
+    CreateControls(setup, dpi);
     return true;
 }
 
-void DialogWindow::CreateControls(UINT dpi) {
-    // Created in tab order, in the layout for ten rows; every row starts
-    // hidden, disabled and unchecked.
-    const DialogGeometry g = LayoutFor(kMaxOptions);
+void DialogWindow::CreateControls(const DialogSetup& setup, UINT dpi) {
+    // Created in tab order. The rows not shown stay hidden, disabled and
+    // empty; the row group is one tab stop, on the selected row or the first.
+    const int shown = setup.NumOptions();
+    const int tabRow = setup.preselectedRow.value_or(0);
+    const DialogGeometry g = LayoutFor(shown);
     const HFONT font = font_.get();
-    lblTesto_ = CreateChild(window_, L"STATIC", kDefaultPrompt, WS_VISIBLE | SS_CENTER | SS_NOTIFY,
-                            kIdTesto, g.lblTesto, dpi, font);
+    lblTesto_ = CreateChild(window_, L"STATIC", setup.prompt.c_str(),
+                            WS_VISIBLE | SS_CENTER | SS_NOTIFY, kIdTesto, g.lblTesto, dpi, font);
     frame_ = CreateChild(window_, L"BUTTON", L"", WS_VISIBLE | WS_GROUP | BS_GROUPBOX, kIdFrame,
                          g.frmScelta, dpi, font);
     for (int i = 0; i < kMaxOptions; ++i) {
-        const DWORD group = i == 0 ? WS_GROUP : 0;
-        optScelta_[i] =
-            CreateChild(window_, L"BUTTON", L"", WS_DISABLED | group | BS_AUTORADIOBUTTON,
-                        kIdFirstOption + i, g.optScelta[i], dpi, font);
+        const bool isShown = i < shown;
+        DWORD style = BS_AUTORADIOBUTTON | (isShown ? WS_VISIBLE : WS_DISABLED);
+        style |= i == 0 ? WS_GROUP : 0;
+        style |= isShown && i == tabRow ? WS_TABSTOP : 0;
+        const wchar_t* text = isShown ? setup.options[i].c_str() : L"";
+        optScelta_[i] = CreateChild(window_, L"BUTTON", text, style, kIdFirstOption + i,
+                                    g.optScelta[i], dpi, font);
         SetWindowSubclass(optScelta_[i], RowProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
     }
     cmdOk_ = CreateChild(window_, L"BUTTON", kOkCaption,
@@ -173,44 +175,31 @@ void DialogWindow::CreateControls(UINT dpi) {
 }
 
 void DialogWindow::SetUp(const DialogSetup& setup) {
-    SetWindowTextW(window_, setup.caption.c_str());
-    SetWindowTextW(lblTesto_, setup.prompt.c_str());
-    for (int i = 0; i < setup.NumOptions(); ++i) {
-        SetWindowTextW(optScelta_[i], setup.options[i].c_str());
-        ShowWindow(optScelta_[i], SW_SHOWNA);
-        EnableWindow(optScelta_[i], TRUE);
-    }
-
-    // The row group is one tab stop: the selected row, or the first row.
     focus_ = cmdOk_;
     if (setup.preselectedRow) {
         const HWND row = optScelta_[*setup.preselectedRow];
         SendMessageW(row, BM_SETCHECK, BST_CHECKED, 0);
-        SetTabStop(row, true);
         // The focus starts on the selected row: on Windows an unchecked auto
         // radio button that receives the focus checks itself and notifies a
         // click, which would pick a row and stop the countdown.
         focus_ = row;
-    } else if (setup.NumOptions() > 0) {
-        SetTabStop(optScelta_[0], true);
     }
 
     Apply(Form_Load(state_, setup.NumOptions(), setup.SecondsLeft, MonotonicMs()));
-
-    const UINT dpi = DpiOfWindow(window_);
-    ShrinkToRows(dpi);
-    CentreOnPrimaryScreen(dpi);
+    SizeAndCentre(DpiOfWindow(window_));
 }
 
-void DialogWindow::ShrinkToRows(UINT dpi) {
-    // Only the frame, the button row and the countdown label depend on the
-    // number of rows; the window shrinks with them.
-    const DialogGeometry g = LayoutFor(state_.NumOptions);
-    Place(frame_, g.frmScelta, dpi);
-    Place(cmdOk_, g.cmdOk, dpi);
-    Place(cmdAnnulla_, g.cmdAnnulla, dpi);
-    Place(lblTempo_, g.lblTempo, dpi);
-    SetWindowSize(dpi);
+void DialogWindow::SizeAndCentre(UINT dpi) {
+    // Worked out in twips on the primary screen's full size and converted to
+    // pixels once, so that the window sits where the layout puts it.
+    const int d = static_cast<int>(dpi);
+    const SIZE outer = OuterSizeAt(dpi);
+    const TwipsPoint corner =
+        CentreOnScreen(PixelsToTwips(GetSystemMetrics(SM_CXSCREEN), d),
+                       PixelsToTwips(GetSystemMetrics(SM_CYSCREEN), d), PixelsToTwips(outer.cx, d),
+                       PixelsToTwips(outer.cy, d));
+    SetWindowPos(window_, nullptr, TwipsToPixels(corner.left, d), TwipsToPixels(corner.top, d),
+                 outer.cx, outer.cy, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void DialogWindow::SetWindowSize(UINT dpi) {
@@ -247,20 +236,6 @@ void DialogWindow::ApplyLayout(UINT dpi) {
 
     SetWindowSize(dpi);
     InvalidateRect(window_, nullptr, TRUE);
-}
-
-void DialogWindow::CentreOnPrimaryScreen(UINT dpi) {
-    // Worked out in twips on the primary screen's full size and converted to
-    // pixels once, so that the window sits where the layout puts it.
-    const int d = static_cast<int>(dpi);
-    RECT outer{};
-    GetWindowRect(window_, &outer);
-    const TwipsPoint corner = CentreOnScreen(PixelsToTwips(GetSystemMetrics(SM_CXSCREEN), d),
-                                             PixelsToTwips(GetSystemMetrics(SM_CYSCREEN), d),
-                                             PixelsToTwips(outer.right - outer.left, d),
-                                             PixelsToTwips(outer.bottom - outer.top, d));
-    SetWindowPos(window_, nullptr, TwipsToPixels(corner.left, d), TwipsToPixels(corner.top, d), 0,
-                 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void DialogWindow::Show() {

@@ -12,7 +12,7 @@
 #include <string>
 
 // The Win32 window of the choice dialog: it builds the controls from the
-// layout in twips, applies the run's set-up, and turns window messages into
+// run's set-up and the layout in twips, and turns window messages into
 // calls on the dialog's event handlers and their responses into changes of
 // the window.
 class DialogWindow {
@@ -34,14 +34,13 @@ class DialogWindow {
   private:
     DialogWindow() = default;
 
-    bool Create();
-    void CreateControls(UINT dpi);
+    bool Create(const DialogSetup& setup);
+    void CreateControls(const DialogSetup& setup, UINT dpi);
     void SetUp(const DialogSetup& setup);
-    void ShrinkToRows(UINT dpi);
+    void SizeAndCentre(UINT dpi);
     void SetWindowSize(UINT dpi);
     // Lays every control out anew with a font for `dpi`.
     void ApplyLayout(UINT dpi);
-    void CentreOnPrimaryScreen(UINT dpi);
     SIZE OuterSizeAt(UINT dpi) const;
     void Apply(const DialogResponse& response);
     void ShowCountdown();
