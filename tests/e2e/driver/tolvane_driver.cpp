@@ -18,6 +18,10 @@ constexpr DWORD kDefaultWaitMs = 15000;
 constexpr DWORD kPollMs = 10;
 constexpr UINT kKilledExitCode = 0xE2E0DEAD;
 
+POINT CentreOf(const RECT& rect) {
+    return {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+}
+
 const char kUsage[] =
     "usage: tolvane_driver (--exe PATH [--tail TEXT | --tail-hex HEX | --tail-file PATH]\n"
     "                       | --attach-class CLASS [--attach-title TEXT])\n"
@@ -182,6 +186,9 @@ class Session {
     double Budget(double requestedMs) const;
     std::optional<double> SinceVisible() const;
     bool NeedWindow(JsonWriter& json);
+    // The child whose control id is args[1]; nullptr, with an error, when
+    // there is none.
+    HWND ChildNamedBy(const std::vector<std::wstring>& args, JsonWriter& json);
     bool BringToFront(JsonWriter& json);
     void Kill();
 
@@ -420,21 +427,28 @@ bool Session::FinishClick(POINT point, JsonWriter& json) {
     return true;
 }
 
+HWND Session::ChildNamedBy(const std::vector<std::wstring>& args, JsonWriter& json) {
+    long long id = 0;
+    const HWND child = args.size() > 1 && ParseNumber(args[1], &id)
+                           ? FindDescendant(window_, static_cast<int>(id))
+                           : nullptr;
+    if (child == nullptr) {
+        json.Key("error").Ascii("no child with that id");
+    }
+    return child;
+}
+
 bool Session::StepClick(const std::vector<std::wstring>& args, JsonWriter& json) {
     if (!NeedWindow(json)) {
         return false;
     }
-    long long id = 0;
-    HWND child = args.size() > 1 && ParseNumber(args[1], &id)
-                     ? FindDescendant(window_, static_cast<int>(id))
-                     : nullptr;
+    const HWND child = ChildNamedBy(args, json);
     if (child == nullptr) {
-        json.Key("error").Ascii("no child with that id");
         return false;
     }
     RECT rect{};
     GetWindowRect(child, &rect);
-    POINT point{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+    POINT point = CentreOf(rect);
     if (args.size() == 4) {
         long long dx = 0;
         long long dy = 0;
@@ -477,14 +491,13 @@ bool Session::StepDrag(const std::vector<std::wstring>& args, JsonWriter& json) 
         json.Key("error").Ascii("usage: drag:ID:X:Y");
         return false;
     }
-    HWND child = FindDescendant(window_, static_cast<int>(id));
+    const HWND child = ChildNamedBy(args, json);
     if (child == nullptr) {
-        json.Key("error").Ascii("no child with that id");
         return false;
     }
     RECT rect{};
     GetWindowRect(child, &rect);
-    POINT from{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+    const POINT from = CentreOf(rect);
     POINT to{static_cast<LONG>(x), static_cast<LONG>(y)};
     ClientToScreen(window_, &to);
     json.Key("screen_points").BeginArray().Int(from.x).Int(from.y).Int(to.x).Int(to.y).EndArray();
@@ -655,12 +668,12 @@ bool Session::StepInk(const std::vector<std::wstring>& args, JsonWriter& json) {
     if (!NeedWindow(json)) {
         return false;
     }
-    long long id = 0;
-    HWND child = args.size() == 2 && ParseNumber(args[1], &id)
-                     ? FindDescendant(window_, static_cast<int>(id))
-                     : nullptr;
+    if (args.size() != 2) {
+        json.Key("error").Ascii("usage: ink:ID");
+        return false;
+    }
+    const HWND child = ChildNamedBy(args, json);
     if (child == nullptr) {
-        json.Key("error").Ascii("usage: ink:ID, the id of a child");
         return false;
     }
     // Whatever is queued for the window, its painting included, is done
