@@ -202,12 +202,6 @@ void DialogWindow::SizeAndCentre(UINT dpi) {
                  outer.cx, outer.cy, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void DialogWindow::SetWindowSize(UINT dpi) {
-    const SIZE outer = OuterSizeAt(dpi);
-    SetWindowPos(window_, nullptr, 0, 0, outer.cx, outer.cy,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
 SIZE DialogWindow::OuterSizeAt(UINT dpi) const {
     const DialogGeometry g = LayoutFor(state_.NumOptions);
     const int d = static_cast<int>(dpi);
@@ -233,8 +227,6 @@ void DialogWindow::ApplyLayout(UINT dpi) {
     place(cmdAnnulla_, g.cmdAnnulla);
     place(lblTempo_, g.lblTempo);
     font_ = std::move(font);
-
-    SetWindowSize(dpi);
     InvalidateRect(window_, nullptr, TRUE);
 }
 
@@ -333,8 +325,11 @@ void DialogWindow::OnCommand(int id, int code) {
 
 void DialogWindow::OnDpiChanged(UINT dpi, const RECT& suggested) {
     ApplyLayout(dpi);
-    SetWindowPos(window_, nullptr, suggested.left, suggested.top, 0, 0,
-                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    // Where Windows suggests, at the size of the layout, which is what
+    // WM_GETDPISCALEDSIZE answered.
+    const SIZE outer = OuterSizeAt(dpi);
+    SetWindowPos(window_, nullptr, suggested.left, suggested.top, outer.cx, outer.cy,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 LRESULT DialogWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -38,8 +38,8 @@ class DialogWindow {
     void CreateControls(const DialogSetup& setup, UINT dpi);
     void SetUp(const DialogSetup& setup);
     void SizeAndCentre(UINT dpi);
-    void SetWindowSize(UINT dpi);
-    // Lays every control out anew with a font for `dpi`.
+    // Lays every control out anew with a font for `dpi`; the window keeps
+    // its size.
     void ApplyLayout(UINT dpi);
     SIZE OuterSizeAt(UINT dpi) const;
     void Apply(const DialogResponse& response);
