@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <limits>
+#include <string>
 
 namespace {
 
@@ -10,67 +12,13 @@ bool IsDigit(wchar_t c) {
     return c >= L'0' && c <= L'9';
 }
 
-// A decimal number as significand × 10^exponent.
-struct DecimalNumber {
-    std::uint64_t significand = 0;
-    std::int64_t exponent = 0;
-};
-
-// Up to 19 significant digits fit the significand; later ones only matter
-// for values far outside any range the program accepts.
-constexpr std::uint64_t kSignificandLimit = 1'000'000'000'000'000'000ULL;
-constexpr std::int64_t kExponentLimit = 100'000; // far beyond any double
-
-// Reads the digits at `pos` into `number`; returns how many there were.
-std::size_t TakeDigits(std::wstring_view text, std::size_t& pos, DecimalNumber& number,
-                       bool afterPoint) {
-    std::size_t count = 0;
-    for (; pos < text.size() && IsDigit(text[pos]); ++pos, ++count) {
-        const auto digit = static_cast<std::uint64_t>(text[pos] - L'0');
-        if (number.significand < kSignificandLimit) {
-            number.significand = number.significand * 10 + digit;
-            number.exponent -= afterPoint ? 1 : 0;
-        } else {
-            number.exponent += afterPoint ? 0 : 1;
-        }
+// Moves `pos` past the digits there; returns how many there were.
+std::size_t SkipDigits(std::wstring_view text, std::size_t& pos) {
+    const std::size_t start = pos;
+    while (pos < text.size() && IsDigit(text[pos])) {
+        ++pos;
     }
-    return count;
-}
-
-// The exponent that starts at `pos` (optional sign, digits), 0 when there is
-// none; saturated, so that no run of digits can overflow it.
-std::int64_t TakeExponent(std::wstring_view text, std::size_t pos) {
-    bool negative = false;
-    if (pos < text.size() && (text[pos] == L'+' || text[pos] == L'-')) {
-        negative = text[pos++] == L'-';
-    }
-    std::int64_t exponent = 0;
-    for (; pos < text.size() && IsDigit(text[pos]); ++pos) {
-        exponent = std::min(exponent * 10 + (text[pos] - L'0'), kExponentLimit);
-    }
-    return negative ? -exponent : exponent;
-}
-
-double ToDouble(const DecimalNumber& number) {
-    if (number.significand == 0) {
-        return 0.0;
-    }
-    // Both factors are exact up to 2^53 and 10^22, so one multiplication or
-    // division rounds correctly: "2.5" is exactly 2.5, as ties need.
-    constexpr std::int64_t kExactPowers = 22;
-    double value = static_cast<double>(number.significand);
-    std::int64_t exponent = number.exponent;
-    for (; exponent > kExactPowers; exponent -= kExactPowers) {
-        value *= 1e22;
-    }
-    for (; exponent < -kExactPowers; exponent += kExactPowers) {
-        value /= 1e22;
-    }
-    double power = 1.0;
-    for (std::int64_t i = 0; i < (exponent < 0 ? -exponent : exponent); ++i) {
-        power *= 10.0;
-    }
-    return exponent < 0 ? value / power : value * power;
+    return pos - start;
 }
 
 } // namespace
@@ -90,28 +38,40 @@ double LeadingNumber(std::wstring_view text) {
     if (pos == std::wstring_view::npos) {
         return 0.0;
     }
-    bool negative = false;
+    // The number's extent by the scanning rules: a sign, digits with at most
+    // one decimal point, then an exponent if digits follow its E.
+    const std::size_t start = pos;
     if (text[pos] == L'+' || text[pos] == L'-') {
-        negative = text[pos++] == L'-';
+        ++pos;
     }
-
-    // Significant digits go into an integer; the position of the decimal
-    // point and the exponent into a power of ten.
-    DecimalNumber number;
-    const std::size_t integerDigits = TakeDigits(text, pos, number, false);
-    std::size_t fractionDigits = 0;
+    std::size_t digits = SkipDigits(text, pos);
     if (pos < text.size() && text[pos] == L'.') {
         ++pos;
-        fractionDigits = TakeDigits(text, pos, number, true);
+        digits += SkipDigits(text, pos);
     }
-    if (integerDigits + fractionDigits == 0) {
+    if (digits == 0) {
         return 0.0;
     }
     if (pos + 1 < text.size() && (text[pos] == L'e' || text[pos] == L'E')) {
-        number.exponent += TakeExponent(text, pos + 1);
+        std::size_t exponent = pos + 1;
+        if (text[exponent] == L'+' || text[exponent] == L'-') {
+            ++exponent;
+        }
+        if (SkipDigits(text, exponent) > 0) {
+            pos = exponent;
+        }
     }
-    const double magnitude = ToDouble(number);
-    return negative ? -magnitude : magnitude;
+
+    // Every character is ASCII now. strtod rounds the whole text once,
+    // correctly, however many digits it has (MinGW-w64 gives its own C99
+    // strtod, not the older one of msvcrt.dll); the program never changes
+    // the C locale, so the decimal point is '.'. Too large a number gives
+    // infinity, too small a one zero.
+    std::string number;
+    for (const wchar_t c : text.substr(start, pos - start)) {
+        number.push_back(static_cast<char>(c));
+    }
+    return std::strtod(number.c_str(), nullptr);
 }
 
 std::optional<std::int32_t> NearestInt32(double value) {

@@ -15,8 +15,8 @@ std::wstring UpperCase(std::wstring_view text);
 // The number at the start of `text`: leading spaces skipped, an optional sign,
 // digits with at most one decimal point and an optional exponent (E or e,
 // optional sign, digits); reading stops at the first character that cannot
-// continue the number. 0 when the text does not begin with one. Digits past
-// the nineteenth count only for their magnitude.
+// continue the number. 0 when the text does not begin with one. The result
+// is the double nearest to the whole number, however many digits it has.
 double LeadingNumber(std::wstring_view text);
 
 // The nearest 32-bit signed integer, ties to the even one; nullopt when the

@@ -96,7 +96,8 @@ class CountdownRunsOutTest(unittest.TestCase):
                 self.assertEqual(result.exit_code, 0)
 
     def test_timeout_values_shown(self):
-        for value, shown in (("300", " 300"), ("2.5", " 2"), ("3.5", " 4"), ("10 secondi", " 10")):
+        for value, shown in (("300", " 300"), ("2.5", " 2"), ("3.5", " 4"), ("10 secondi", " 10"),
+                             ("11.499999999999999", " 11")):
             with self.subTest(timeout=value):
                 result = e2e.run(option_tail(2, f'/Timeout "{value}"'),
                                  ["wait-window", "dump", "key:Esc", "wait-exit:5000"])

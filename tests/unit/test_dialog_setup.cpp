@@ -112,6 +112,9 @@ TEST(SetUpFromSwitches, Preselection) {
         {Options(10) + L"/Default 10.4", 9},
         {Options(10) + L"/Default 10.5", 0},
         {Options(12) + L"/Default 11", 0},
+        // More digits than a double holds, rounded once: just above 7.5.
+        {Options(10) + L"/Default 7.5000000000000005", 7},
+        {Options(10) + L"/Default 7.5000000000000000", 6},
         {L"/Default 1", std::nullopt},
         {L"", std::nullopt},
     };
@@ -139,6 +142,9 @@ TEST(SetUpFromSwitches, Countdown) {
         {L"/Timeout 0.6", 1},
         {L"/Timeout 300.5", 300},
         {L"/Timeout 300.6", 0},
+        {L"/Timeout 11.499999999999999", 11},
+        {L"/Timeout 2.5000000000000001", 2},
+        {L"/Timeout 2.50000000000000045", 3},
         {L"/Timeout 10 secondi", 10},
         {L"/Timeout -5", 0},
         {L"/Timeout \"-5\"", 0},

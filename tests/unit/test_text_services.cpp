@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <cmath>
 #include <limits>
 #include <optional>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -90,6 +92,54 @@ TEST(LeadingNumber, ReadsExponentsAndLongDigitRuns) {
     // Huge exponents saturate rather than overflow; the value is just too big.
     EXPECT_FALSE(NearestInt32(LeadingNumber(L"9e99999999999999999999")));
     EXPECT_EQ(LeadingNumber(std::wstring(40000, L'0') + L"7"), 7.0);
+}
+
+TEST(LeadingNumber, RoundsTheWholeNumberOnce) {
+    // Between two doubles, with more digits than a double holds: the
+    // nearest double, not the one that rounding the first digits and then
+    // the rest would give.
+    const std::vector<NumberCase> cases = {
+        {L"7.5000000000000005", std::nextafter(7.5, 8.0)},
+        {L"11.499999999999999", std::nextafter(11.5, 0.0)},
+        {L"2.50000000000000045", std::nextafter(2.5, 3.0)},
+        {L"2.5000000000000001", 2.5},
+        {L"9007199254740993", 9007199254740992.0},
+        {L"9007199254740993.0000000000001", 9007199254740994.0},
+        // Either side of the midpoint ...016653345... between 0.3 and the next double.
+        {L"0.30000000000000001665", 0.3},
+        {L"0.30000000000000001666", std::nextafter(0.3, 1.0)},
+        {L"1.7976931348623157e308", std::numeric_limits<double>::max()},
+        {L"1.8e308", std::numeric_limits<double>::infinity()},
+        {L"4.9e-324", std::numeric_limits<double>::denorm_min()},
+    };
+    for (const NumberCase& c : cases) {
+        SCOPED_TRACE(::testing::PrintToString(c.text));
+        EXPECT_EQ(LeadingNumber(c.text), c.expected);
+    }
+}
+
+TEST(LeadingNumber, AgreesWithTheStandardLibrarysCorrectlyRoundedReading) {
+    // Random numbers of up to 40 digits, half of them close to a tie, read
+    // against std::from_chars, a conversion of its own.
+    std::mt19937_64 random(20261207);
+    for (int i = 0; i < 20000; ++i) {
+        std::string digits = std::to_string(random() % 301);
+        digits += '.';
+        const bool nearTie = i % 2 == 0;
+        digits += nearTie ? "5" : "";
+        const int count = static_cast<int>(random() % 40);
+        const char filler = nearTie ? "09"[random() % 2] : '0';
+        for (int d = 0; d < count; ++d) {
+            digits += d + 1 == count ? static_cast<char>('0' + random() % 10) : filler;
+        }
+        if (random() % 4 == 0) {
+            digits += "e" + std::to_string(static_cast<int>(random() % 40) - 20);
+        }
+        double expected = 0;
+        std::from_chars(digits.data(), digits.data() + digits.size(), expected);
+        SCOPED_TRACE(digits);
+        ASSERT_EQ(LeadingNumber(std::wstring(digits.begin(), digits.end())), expected);
+    }
 }
 
 struct RoundCase {
