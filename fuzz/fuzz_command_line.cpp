@@ -214,26 +214,31 @@ void CheckRun(std::wstring_view script, const DialogSetup& setup) {
     };
 
     // Returns false when the tick ended the process.
+    std::int64_t deadline = startMs + kTickMs; // of the next tick
     const auto tick = [&]() -> bool {
+        const std::int32_t before = state.countdown.SecondsLeft;
+        const bool due = seconds > 0 && !stopped && nowMs >= deadline;
         const DialogResponse response = tmrTimer_Timer(state, selected, nowMs);
         CheckExitCode(response);
-        if (seconds == 0 || stopped) {
+        if (!due) {
             CHECK(!response.exitCode);
             checkCountdown();
+            CHECK(!IsTimerEnabled(state.countdown) ||
+                  MsUntilNextTick(state.countdown, nowMs) == deadline - nowMs);
             return true;
         }
-        // Tick k is due k seconds after the start; S ticks count down, the
-        // next ones perform the OK action.
-        const std::int64_t due = (nowMs - startMs) / kTickMs;
-        secondsShown = static_cast<std::int32_t>(std::max<std::int64_t>(0, seconds - due));
-        if (due > seconds && selected) {
+        // One tick, however late: a second less, or the OK action at 0.
+        if (before == 0 && selected) {
             CHECK(response.exitCode == static_cast<unsigned>(*selected) + 1);
             return false;
         }
         CHECK(!response.exitCode);
+        secondsShown = std::max(0, before - 1);
         checkCountdown();
+        // Each number stays on show between half a second and a second.
         const std::int64_t wait = MsUntilNextTick(state.countdown, nowMs);
-        CHECK(wait >= 1 && wait <= kTickMs);
+        CHECK(wait >= kTickMs - kStallMs && wait <= kTickMs);
+        deadline = nowMs + wait;
         return true;
     };
 
@@ -289,10 +294,15 @@ void CheckRun(std::wstring_view script, const DialogSetup& setup) {
         }
     }
 
-    // Left alone long enough, a running countdown ends with the selected
-    // row, or keeps waiting at 0 when there is none.
-    nowMs = std::max(nowMs, startMs + (seconds + 2) * kTickMs);
-    tick();
+    // Left alone, a running countdown ends with the selected row within
+    // S + 1 more ticks, or keeps waiting at 0 when there is none.
+    for (int i = 0; i <= seconds + 1 && IsTimerEnabled(state.countdown); ++i) {
+        nowMs += MsUntilNextTick(state.countdown, nowMs);
+        if (!tick()) {
+            return;
+        }
+    }
+    CHECK(!selected || !IsTimerEnabled(state.countdown));
 }
 
 } // namespace

@@ -2,17 +2,11 @@
 
 #include <algorithm>
 
-namespace {
-std::int64_t NextDeadline(const Countdown& countdown) {
-    return countdown.startMs + (countdown.ticksDone + 1) * kTickMs;
-}
-} // namespace
-
 void StartCountdown(Countdown& countdown, std::int32_t seconds, std::int64_t nowMs) {
     if (seconds <= 0) {
         return;
     }
-    countdown = {CountdownState::Running, seconds, nowMs, 0};
+    countdown = {CountdownState::Running, seconds, nowMs + kTickMs};
 }
 
 void StopCountdown(Countdown& countdown) {
@@ -26,10 +20,13 @@ bool IsTimerEnabled(const Countdown& countdown) {
 }
 
 TickAction TakeDueTick(Countdown& countdown, std::int64_t nowMs) {
-    if (!IsTimerEnabled(countdown) || nowMs < NextDeadline(countdown)) {
+    if (!IsTimerEnabled(countdown) || nowMs < countdown.nextTickMs) {
         return TickAction::None;
     }
-    ++countdown.ticksDone;
+    // After a stall the next second starts now, so that every number left
+    // stays on show for a second.
+    const bool stalled = nowMs - countdown.nextTickMs > kStallMs;
+    countdown.nextTickMs = (stalled ? nowMs : countdown.nextTickMs) + kTickMs;
     if (countdown.SecondsLeft == 0) {
         return TickAction::OkAction;
     }
@@ -41,5 +38,5 @@ TickAction TakeDueTick(Countdown& countdown, std::int64_t nowMs) {
 }
 
 std::int64_t MsUntilNextTick(const Countdown& countdown, std::int64_t nowMs) {
-    return std::max<std::int64_t>(0, NextDeadline(countdown) - nowMs);
+    return std::max<std::int64_t>(0, countdown.nextTickMs - nowMs);
 }

@@ -3,9 +3,11 @@
 #include <cstdint>
 #include <string>
 
-// The countdown as a state machine over a monotonic millisecond clock. Tick k
-// is due k seconds after the start; each tick is scheduled against that
-// deadline, so late timer messages never add up.
+// The countdown as a state machine over a monotonic millisecond clock. Each
+// tick is aimed at its own deadline, one second after the last one's, so
+// that timer messages that come a little late never add up; a tick that comes
+// very late (the process was frozen) moves the following deadlines on, so
+// that the countdown resumes from where it stopped instead of jumping.
 enum class CountdownState {
     Off,     // no countdown was asked for
     Running, // counting down, label showing the seconds left
@@ -16,11 +18,12 @@ enum class CountdownState {
 struct Countdown {
     CountdownState state = CountdownState::Off;
     std::int32_t SecondsLeft = 0;
-    std::int64_t startMs = 0;   // when the countdown started
-    std::int64_t ticksDone = 0; // ticks delivered so far
+    std::int64_t nextTickMs = 0; // deadline of the next tick
 };
 
 inline constexpr std::int64_t kTickMs = 1000;
+// A tick later than this is taken for a stall, not for a slow timer message.
+inline constexpr std::int64_t kStallMs = kTickMs / 2;
 
 // Starts counting down from `seconds` (1 to 300) at `nowMs`; 0 leaves it Off.
 void StartCountdown(Countdown& countdown, std::int32_t seconds, std::int64_t nowMs);
@@ -38,9 +41,8 @@ enum class TickAction {
     OkAction,    // the countdown has run out: perform the OK action
 };
 
-// Delivers the next tick if its deadline has passed by `nowMs`; call again
-// until it returns None, so that ticks missed while the thread was busy still
-// come in order.
+// Delivers one tick if its deadline has passed by `nowMs`, and never more
+// than one, however late it is.
 TickAction TakeDueTick(Countdown& countdown, std::int64_t nowMs);
 
 // Milliseconds from `nowMs` to the next tick's deadline (0 when it is due);

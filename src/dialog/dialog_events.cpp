@@ -25,19 +25,11 @@ DialogResponse Form_Unload() {
 DialogResponse tmrTimer_Timer(DialogState& state, std::optional<int> selectedRow,
                               std::int64_t nowMs) {
     DialogResponse response;
-    // Ticks that fell due while the thread was busy still come, in order.
-    for (TickAction action = TakeDueTick(state.countdown, nowMs); action != TickAction::None;
-         action = TakeDueTick(state.countdown, nowMs)) {
-        if (action == TickAction::OkAction) {
-            response.exitCode = OkAction(selectedRow, state.NumOptions);
-            if (response.exitCode) {
-                return response;
-            }
-        }
-        response.countdownChanged = true;
+    if (TakeDueTick(state.countdown, nowMs) == TickAction::OkAction) {
+        response.exitCode = OkAction(selectedRow, state.NumOptions);
     }
     // The timer is re-armed for the next deadline after every message.
-    response.countdownChanged |= IsTimerEnabled(state.countdown);
+    response.countdownChanged = IsTimerEnabled(state.countdown);
     return response;
 }
 

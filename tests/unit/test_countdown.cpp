@@ -133,33 +133,63 @@ TEST(Countdown, ReArmingWithMsUntilNextTickNeverAccumulatesLateness) {
     EXPECT_LE(now, kStart + (kSeconds + 1) * kTickMs + kLate);
 }
 
-TEST(Countdown, TicksMissedWhileBusyComeInOrderOnePerCall) {
+TEST(Countdown, AfterAStallEachSecondLeftIsShownForASecond) {
     Countdown c = Started(10);
     ASSERT_EQ(TakeDueTick(c, kStart + 1000), TickAction::ShowSeconds);
-    // The thread was busy for 3.5 s: ticks 2, 3 and 4 are overdue.
-    const std::int64_t late = kStart + 4500;
-    std::vector<std::int32_t> shown;
-    for (TickAction a = TakeDueTick(c, late); a != TickAction::None; a = TakeDueTick(c, late)) {
-        ASSERT_EQ(a, TickAction::ShowSeconds);
-        shown.push_back(c.SecondsLeft);
-    }
-    EXPECT_EQ(shown, (std::vector<std::int32_t>{8, 7, 6}));
-    EXPECT_EQ(MsUntilNextTick(c, late), 500);
-    EXPECT_EQ(TakeDueTick(c, kStart + 5000), TickAction::ShowSeconds);
-    EXPECT_EQ(c.SecondsLeft, 5);
+    // The process was frozen for 3.5 s: one tick, not the three it missed.
+    const std::int64_t woke = kStart + 4500;
+    EXPECT_EQ(TakeDueTick(c, woke), TickAction::ShowSeconds);
+    EXPECT_EQ(c.SecondsLeft, 8);
+    EXPECT_EQ(TakeDueTick(c, woke), TickAction::None);
+    EXPECT_EQ(MsUntilNextTick(c, woke), kTickMs);
+    EXPECT_EQ(TakeDueTick(c, woke + 999), TickAction::None);
+    EXPECT_EQ(TakeDueTick(c, woke + 1000), TickAction::ShowSeconds);
+    EXPECT_EQ(c.SecondsLeft, 7);
 }
 
-TEST(Countdown, StallPastTheEndDeliversTheLastSecondsThenOk) {
+TEST(Countdown, AStallPastTheEndStillShowsTheLastSecondsBeforeOk) {
     Countdown c = Started(2);
-    const std::int64_t late = kStart + 3500;
-    EXPECT_EQ(TakeDueTick(c, late), TickAction::ShowSeconds);
+    const std::int64_t woke = kStart + 3500;
+    EXPECT_EQ(TakeDueTick(c, woke), TickAction::ShowSeconds);
     EXPECT_EQ(c.SecondsLeft, 1);
-    EXPECT_EQ(TakeDueTick(c, late), TickAction::ShowSeconds);
-    EXPECT_EQ(c.SecondsLeft, 0);
+    EXPECT_EQ(TakeDueTick(c, woke), TickAction::None);
+    EXPECT_EQ(TakeDueTick(c, woke + 1000), TickAction::ShowSeconds);
     EXPECT_EQ(c.state, CountdownState::Expired);
-    EXPECT_EQ(TakeDueTick(c, late), TickAction::OkAction);
-    EXPECT_EQ(TakeDueTick(c, late), TickAction::None);
-    EXPECT_EQ(MsUntilNextTick(c, late), 500);
+    EXPECT_EQ(TakeDueTick(c, woke + 1999), TickAction::None);
+    EXPECT_EQ(TakeDueTick(c, woke + 2000), TickAction::OkAction);
+}
+
+TEST(Countdown, AStallOfSecondsDelaysTheEndByTheStallAndNoMore) {
+    // Timer messages 16 ms late throughout, and one stall of 7 s at the
+    // 100th second: every number stays up for about a second, and the end
+    // comes S + 1 seconds after the start plus the stall.
+    constexpr std::int64_t kLate = 16;
+    constexpr std::int64_t kStall = 7000;
+    constexpr std::int32_t kSeconds = 300;
+    Countdown c = Started(kSeconds);
+    std::int64_t now = kStart;
+    std::int64_t lastShown = kStart;
+    bool stalled = false;
+    for (;;) {
+        now += MsUntilNextTick(c, now) + kLate;
+        if (!stalled && now > kStart + 100 * kTickMs) {
+            now += kStall;
+            stalled = true;
+        }
+        const TickAction action = TakeDueTick(c, now);
+        ASSERT_NE(action, TickAction::None);
+        ASSERT_EQ(TakeDueTick(c, now), TickAction::None) << "one tick per message";
+        ASSERT_GE(now - lastShown, kTickMs - kLate) << "shown for a second at least";
+        lastShown = now;
+        if (action == TickAction::OkAction) {
+            break;
+        }
+    }
+    EXPECT_TRUE(stalled);
+    EXPECT_EQ(c.SecondsLeft, 0);
+    const std::int64_t end = kStart + (kSeconds + 1) * kTickMs + kStall;
+    EXPECT_GE(now, end);
+    EXPECT_LE(now, end + 2 * kLate);
 }
 
 } // namespace

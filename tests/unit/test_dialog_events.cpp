@@ -74,10 +74,14 @@ TEST(DialogEvents, WithoutCountdownStopEventsHaveNoEffect) {
     EXPECT_EQ(state.countdown.state, CountdownState::Off);
 }
 
-TEST(DialogEvents, TicksMissedWhileBusyComeInOrderAndCanEndTheRun) {
+TEST(DialogEvents, AfterAStallTheRunDoesNotEndBeforeTheLastSecondsAreShown) {
     DialogState state = Loaded(1, 2);
-    // The thread was busy for five seconds: both ticks and the OK action are due.
-    EXPECT_EQ(tmrTimer_Timer(state, 0, kLoad + 5 * kTickMs).exitCode, 1u);
+    // The thread was frozen for five seconds: the countdown resumes at 1.
+    const std::int64_t woke = kLoad + 5 * kTickMs;
+    EXPECT_FALSE(tmrTimer_Timer(state, 0, woke).exitCode);
+    EXPECT_EQ(state.countdown.SecondsLeft, 1);
+    EXPECT_FALSE(tmrTimer_Timer(state, 0, woke + kTickMs).exitCode);
+    EXPECT_EQ(tmrTimer_Timer(state, 0, woke + 2 * kTickMs).exitCode, 1u);
 }
 
 TEST(DialogEvents, AnEarlyTimerMessageReArmsWithoutTicking) {
