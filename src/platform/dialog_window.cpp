@@ -242,20 +242,41 @@ bool DialogWindow::PreTranslateMessage(MSG& msg) {
     if (!IsOwnWindow(msg.hwnd)) {
         return false;
     }
-    // Keyboard preview: every key that reaches the dialog stops the
-    // countdown, whichever control has the focus, before the dialog manager
-    // or the control sees it.
+    // Keyboard preview: every key that reaches the dialog is seen here,
+    // whichever control has the focus, before the dialog manager or the
+    // control sees it.
+    std::optional<KeyMessage> key;
     switch (msg.message) {
     case WM_KEYDOWN:
+        key = KeyMessage::KeyDown;
+        break;
     case WM_SYSKEYDOWN:
+        key = KeyMessage::SysKeyDown;
+        break;
     case WM_CHAR:
+        key = KeyMessage::Char;
+        break;
     case WM_SYSCHAR:
-        Apply(StopCountdownEvent(state_));
+        key = KeyMessage::SysChar;
         break;
     default:
         break;
     }
+    if (key) {
+        const bool isChar = *key == KeyMessage::Char || *key == KeyMessage::SysChar;
+        Notify({isChar ? Input::KeyPress : Input::KeyDown});
+        if (!ForDialogManager(*key, static_cast<wchar_t>(msg.wParam))) {
+            DispatchMessageW(&msg);
+            return true;
+        }
+    }
     return IsDialogMessageW(window_, &msg) != FALSE;
+}
+
+void DialogWindow::Notify(const InputEvent& event) {
+    if (StopsCountdown(event)) {
+        Apply(StopCountdownEvent(state_));
+    }
 }
 
 bool DialogWindow::IsOwnWindow(HWND window) const {
@@ -317,9 +338,10 @@ void DialogWindow::OnCommand(int id, int code) {
     } else if (id == kIdAnnulla && code == BN_CLICKED) {
         Apply(cmdAnnulla_Click());
     } else if (id >= kIdFirstOption && id < kIdFirstOption + kMaxOptions && code == BN_CLICKED) {
-        Apply(StopCountdownEvent(state_));
+        const HWND row = optScelta_[id - kIdFirstOption];
+        Notify({Input::RowClicked, SendMessageW(row, BM_GETCHECK, 0, 0) == BST_CHECKED});
     } else if ((id == kIdTesto || id == kIdTempo) && (code == STN_CLICKED || code == STN_DBLCLK)) {
-        Apply(StopCountdownEvent(state_));
+        Notify({Input::ClickOnLabel});
     }
 }
 
@@ -344,7 +366,7 @@ LRESULT DialogWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
         return 0;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
-        Apply(StopCountdownEvent(state_)); // a click on the dialog's background
+        Notify({Input::ClickOnBackground});
         return 0;
     case WM_ACTIVATE:
         // As a dialog box does: the focus returns to the control that had it.
@@ -401,7 +423,7 @@ LRESULT CALLBACK DialogWindow::FrameProc(HWND window, UINT message, WPARAM wPara
         return HTCLIENT;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
-        dialog->Apply(StopCountdownEvent(dialog->state_));
+        dialog->Notify({Input::ClickOnFrame});
         return 0;
     default:
         return DefSubclassProc(window, message, wParam, lParam);
@@ -411,10 +433,9 @@ LRESULT CALLBACK DialogWindow::FrameProc(HWND window, UINT message, WPARAM wPara
 LRESULT CALLBACK DialogWindow::RowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
                                        UINT_PTR, DWORD_PTR self) {
     auto* dialog = reinterpret_cast<DialogWindow*>(self);
-    // A row loses the focus to another control of the dialog; the focus
-    // leaving for another program is no such event.
-    if (message == WM_KILLFOCUS && dialog->IsOwnWindow(reinterpret_cast<HWND>(wParam))) {
-        dialog->Apply(StopCountdownEvent(dialog->state_));
+    if (message == WM_KILLFOCUS) {
+        dialog->Notify(
+            {Input::RowLostFocus, false, dialog->IsOwnWindow(reinterpret_cast<HWND>(wParam))});
     }
     return DefSubclassProc(window, message, wParam, lParam);
 }

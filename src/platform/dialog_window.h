@@ -1,6 +1,7 @@
 #pragma once
 
 #include "dialog/dialog_events.h"
+#include "dialog/dialog_input.h"
 #include "dialog/dialog_layout.h"
 #include "dialog/dialog_setup.h"
 #include "platform/win32_handles.h"
@@ -43,6 +44,8 @@ class DialogWindow {
     void ApplyLayout(UINT dpi);
     SIZE OuterSizeAt(UINT dpi) const;
     void Apply(const DialogResponse& response);
+    // Stops the countdown when the event is one that stops it.
+    void Notify(const InputEvent& event);
     void ShowCountdown();
     std::optional<int> SelectedRow() const;
     void SaveFocus();

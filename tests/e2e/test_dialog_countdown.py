@@ -62,6 +62,19 @@ class CountdownRunsOutTest(unittest.TestCase):
     def test_three_rows_default_two(self):
         self.run_out(option_tail(3, "/Default 2 /Timeout 3"), 3, 2)
 
+    def test_focus_notification_of_an_unchecked_row(self):
+        # Windows notifies a click when an unchecked radio button merely gets
+        # the focus, as Wine does not: it selects nothing, so the countdown
+        # runs on and takes the default.
+        result = e2e.run(option_tail(3, "/Timeout 2"),
+                         ["wait-window", f"post:WM_COMMAND:{row_id(3)}", "sleep:300", "dump",
+                          "wait-exit:6000"])
+        self.assertIsNone(result.failure)
+        window = result.window()
+        self.assertTrue(window.child(e2e.ID_TEMPO).visible, "the countdown still runs")
+        self.assertEqual([window.child(row_id(r)).check for r in (1, 2, 3)], [1, 0, 0])
+        self.assertEqual(result.exit_code, 1)
+
     def test_run_out_with_no_row_selected(self):
         # The default names a row that is not shown: the countdown reaches 0
         # and stays there, each tick's OK doing nothing. Selecting a row then
@@ -149,7 +162,9 @@ class CountdownStopTest(unittest.TestCase):
                                  "the click changes no selection")
 
     def test_keys_stop_it(self):
-        for key in ("Shift", "X"):
+        # A and O are the access keys of Annulla and OK: without Alt they
+        # only stop the countdown.
+        for key in ("Shift", "X", "A", "O"):
             with self.subTest(key=key):
                 stopped, _ = self.stop_and_wait([f"key:{key}"])
                 self.assertEqual(stopped.child(row_id(1)).check, 1)
@@ -168,6 +183,23 @@ class CountdownStopTest(unittest.TestCase):
         tail = f'/Option "&Completo" /Option "&Incrementale" /Timeout {self.SECONDS}'
         stopped, _ = self.stop_and_wait(["key:Alt+I"], ["key:Enter"], 2, tail)
         self.assertEqual(stopped.child(row_id(2)).check, 1)
+
+    def test_plain_access_letter_of_a_row(self):
+        tail = f'/Option "&Completo" /Option "&Incrementale" /Timeout {self.SECONDS}'
+        stopped, _ = self.stop_and_wait(["key:I"], ["key:Enter"], 1, tail)
+        self.assertEqual(stopped.child(row_id(2)).check, 0)
+
+    def test_typed_characters_only_stop_it(self):
+        # Every printable ASCII character, some accented ones and one beyond
+        # the BMP, typed during the countdown and again after it: no access
+        # key answers, whatever the rows' marked letters.
+        text = "".join(chr(c) for c in range(0x20, 0x7F)) + "àèéìòù€£§°ç😀"
+        tail = ("/Option &Uno /Option &Due /Option &Tre /Option &Quattro /Option &Sei "
+                f"/Timeout {self.SECONDS}")
+        stopped, after = self.stop_and_wait([f"type:{text}", "sleep:500"],
+                                            [f"type:{text}", "sleep:500", "key:Esc"], 0, tail)
+        for window in (stopped, after):
+            self.assertEqual(window.child(row_id(1)).check, 1, "the selection stays")
 
     def test_tab_off_a_row(self):
         stopped, after = self.stop_and_wait(["key:Tab"])

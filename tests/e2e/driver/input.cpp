@@ -200,6 +200,20 @@ bool SendKeyChord(const KeyChord& chord) {
     return SendAll(inputs);
 }
 
+bool TypeText(std::wstring_view text) {
+    std::vector<INPUT> inputs;
+    for (wchar_t unit : text) {
+        for (DWORD up : {DWORD{0}, DWORD{KEYEVENTF_KEYUP}}) {
+            INPUT input{};
+            input.type = INPUT_KEYBOARD;
+            input.ki.wScan = unit;
+            input.ki.dwFlags = KEYEVENTF_UNICODE | up;
+            inputs.push_back(input);
+        }
+    }
+    return SendAll(inputs);
+}
+
 bool ClickAt(HWND window, POINT screenPoint) {
     LetWindowCatchUp(window);
     if (!MoveTo(window, screenPoint)) {

@@ -19,6 +19,10 @@ std::optional<KeyChord> ParseKeyChord(std::wstring_view keys);
 // keys, i.e. to the foreground window's focus.
 bool SendKeyChord(const KeyChord& chord);
 
+// Types each UTF-16 code unit of `text` as a character of its own, whatever
+// the keyboard layout (KEYEVENTF_UNICODE): WM_CHAR without Alt.
+bool TypeText(std::wstring_view text);
+
 // Moves the mouse to the screen point and clicks the left button there; the
 // point is meant to be on `window`. Returns false when the cursor would not
 // stay on the point.

@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cwchar>
 #include <optional>
 #include <string>
@@ -36,6 +37,7 @@ const char kUsage[] =
     "  drag:ID:X:Y                press on a child's centre, release at client coordinates\n"
     "  click-close                left click on the close box\n"
     "  key:CHORD                  e.g. Enter, Esc, Shift+Tab, Down, Alt+O, Alt+F4, A\n"
+    "  type:TEXT                  type the characters of TEXT (all after the first colon)\n"
     "  post:MSG[:WPARAM[:LPARAM]] post a message (WM_CLOSE, WM_SYSCOMMAND:SC_CLOSE, ...)\n"
     "  send:MSG[:WPARAM[:LPARAM]] send a message\n"
     "  foreground                 make the window the foreground window\n"
@@ -198,6 +200,7 @@ class Session {
     bool StepClickClose(JsonWriter& json);
     bool StepDrag(const std::vector<std::wstring>& args, JsonWriter& json);
     bool StepKey(const std::vector<std::wstring>& args, JsonWriter& json);
+    bool StepType(const std::wstring& text, JsonWriter& json);
     bool StepMessage(bool post, const std::vector<std::wstring>& args, JsonWriter& json);
     bool StepWaitChange(const std::vector<std::wstring>& args, JsonWriter& json);
     bool StepWatch(const std::vector<std::wstring>& args, JsonWriter& json);
@@ -544,6 +547,18 @@ bool Session::StepKey(const std::vector<std::wstring>& args, JsonWriter& json) {
     return true;
 }
 
+bool Session::StepType(const std::wstring& text, JsonWriter& json) {
+    if (!NeedWindow(json) || !BringToFront(json)) {
+        return false;
+    }
+    if (!TypeText(text)) {
+        json.Key("error").Ascii("SendInput failed");
+        return false;
+    }
+    Settle();
+    return true;
+}
+
 bool Session::StepMessage(bool post, const std::vector<std::wstring>& args, JsonWriter& json) {
     if (!NeedWindow(json)) {
         return false;
@@ -745,6 +760,8 @@ bool Session::RunStep(const std::wstring& step, JsonWriter& json) {
         ok = StepClickClose(json);
     } else if (name == L"key") {
         ok = StepKey(args, json);
+    } else if (name == L"type") {
+        ok = StepType(step.substr(std::min(step.size(), name.size() + 1)), json);
     } else if (name == L"post" || name == L"send") {
         ok = StepMessage(name == L"post", args, json);
     } else if (name == L"foreground") {
