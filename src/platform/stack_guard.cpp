@@ -1,3 +1,5 @@
+#include "platform/failure_handling.h"
+
 #include <windows.h>
 
 #include <cstdint>
@@ -8,11 +10,10 @@
 extern "C" {
 std::uintptr_t __stack_chk_guard = 0x2B992DDFA23249D6;
 
-// A smashed stack ends the process at once, as a /GS failure does, without
-// running any handler in the damaged process.
+// A smashed stack ends the process at once with the error code, running
+// nothing more in the damaged process.
 [[noreturn]] void __stack_chk_fail() {
-    TerminateProcess(GetCurrentProcess(), STATUS_STACK_BUFFER_OVERRUN);
-    __builtin_unreachable();
+    EndAfterFailure();
 }
 }
 

@@ -66,6 +66,11 @@ def driver_exe():
     return Path(os.environ.get("TOLVANE_DRIVER", _build_dir() / "tolvane_driver.exe"))
 
 
+def crasher_exe():
+    """The test program that fails on purpose, built next to the driver."""
+    return driver_exe().parent / "tolvane_crasher.exe"
+
+
 class Environment:
     """The display and the Wine prefix in which the programs run."""
 

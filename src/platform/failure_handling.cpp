@@ -1,0 +1,74 @@
+#include "platform/failure_handling.h"
+
+#include "startup/exit_codes.h"
+
+#include <windows.h>
+
+#include <csignal>
+#include <exception>
+
+namespace {
+
+// Room for the filter to run in when the failure is a stack overflow.
+constexpr ULONG kStackKeptForFailures = 16 * 1024;
+
+LONG WINAPI EndOnUnhandledException(EXCEPTION_POINTERS*) {
+    EndAfterFailure();
+}
+
+void EndOnAbort(int) {
+    EndAfterFailure();
+}
+
+} // namespace
+
+void EndAfterFailure() noexcept {
+    // TerminateProcess rather than ExitProcess: the process may be damaged,
+    // and ExitProcess would still run the DLLs' detach code in it.
+    TerminateProcess(GetCurrentProcess(), exit_code::kFailed);
+    // TerminateProcess of the own process does not return.
+    for (;;) {
+        Sleep(INFINITE);
+    }
+}
+
+void InstallFailureHandlers() {
+    // No Windows Error Reporting box, and no box for a missing drive or file.
+    SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
+    SetUnhandledExceptionFilter(EndOnUnhandledException);
+    ULONG guarantee = kStackKeptForFailures;
+    SetThreadStackGuarantee(&guarantee);
+    std::signal(SIGABRT, EndOnAbort);
+    std::set_terminate(EndAfterFailure);
+}
+
+#if defined(__GLIBCXX__)
+// With libstdc++ linked statically, its default terminate handler and the
+// helpers that throw the standard exceptions bring a demangler, printf and
+// the narrow string and exception classes along: over half of the
+// executable, for errors that end the process anyway. These definitions keep
+// the library's copies out of the link and end the process the same way.
+namespace __gnu_cxx {
+void __verbose_terminate_handler() {
+    EndAfterFailure();
+}
+} // namespace __gnu_cxx
+
+namespace std {
+void __throw_bad_alloc() {
+    EndAfterFailure();
+}
+void __throw_bad_array_new_length() {
+    EndAfterFailure();
+}
+void __throw_length_error(const char*) {
+    EndAfterFailure();
+}
+void __throw_logic_error(const char*) {
+    EndAfterFailure();
+}
+void __throw_out_of_range_fmt(const char*, ...) {
+    EndAfterFailure();
+}
+} // namespace std
+#endif

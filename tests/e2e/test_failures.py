@@ -1,0 +1,26 @@
+"""A failure is never an answer: whatever way the process fails, it ends at
+once with the error code 11 and shows no window. tolvane_crasher.exe makes
+the failures after the same preparation of the process as Tolvane.exe."""
+
+import unittest
+
+import tolvane_e2e as e2e
+
+
+class FailureTest(unittest.TestCase):
+    def test_every_failure_ends_with_the_error_code(self):
+        # "none" does not fail: the check that the program runs at all.
+        cases = [("none", 0), ("access-violation", 11), ("stack-overflow", 11),
+                 ("stack-overrun", 11), ("terminate", 11), ("abort", 11),
+                 ("uncaught-exception", 11)]
+        for how, expected in cases:
+            with self.subTest(how):
+                result = e2e.run(how, ["wait-exit:10000"], exe=e2e.crasher_exe())
+                self.assertIsNone(result.failure)
+                self.assertEqual(result.exit_code, expected,
+                                 f"exit code 0x{(result.exit_code or 0):08x}")
+                self.assertEqual(result.seen_windows, [])
+
+
+if __name__ == "__main__":
+    unittest.main()
