@@ -2,6 +2,7 @@
 
 #include "platform/control_ids.h"
 #include "platform/dpi.h"
+#include "platform/first_show.h"
 #include "platform/process.h"
 #include "resource_ids.h"
 #include "startup/exit_codes.h"
@@ -231,10 +232,11 @@ void DialogWindow::ApplyLayout(UINT dpi) {
 }
 
 void DialogWindow::Show() {
-    ShowWindow(window_, SW_SHOWNORMAL);
     // Started from a batch file, the dialog must come up in front so that
-    // the user can answer at once.
-    SetForegroundWindow(window_);
+    // the user can answer at once, unless the caller asked for it minimized.
+    if (ShowFirstTime(window_) == ShowState::Normal) {
+        SetForegroundWindow(window_);
+    }
     UpdateWindow(window_);
 }
 

@@ -2,6 +2,7 @@
 
 #include "platform/command_line_tail.h"
 #include "platform/dialog_window.h"
+#include "platform/first_show.h"
 #include "startup/exit_codes.h"
 #include "startup/usage_text.h"
 
@@ -12,7 +13,11 @@ std::wstring ProcessCommandLineTail() {
 }
 
 void ShowUsageBox(const std::wstring& text) {
+    // On this path the box is the program's first window, so the launcher's
+    // show command may be applied to it: hidden, it would never be answered.
+    const UINT_PTR correction = CorrectFirstShowOfMessageBox();
     MessageBoxW(nullptr, text.c_str(), kAppTitle, MB_OK | MB_SETFOREGROUND);
+    KillTimer(nullptr, correction);
 }
 
 void EndProcess(unsigned exitCode) {

@@ -204,6 +204,30 @@ class WindowStyleTest(unittest.TestCase):
         self.assertEqual(focusable, [row_id(1), row_id(2), row_id(3), e2e.ID_OK, e2e.ID_CANCEL])
 
 
+class LaunchStateTest(unittest.TestCase):
+    """Whatever show command the launcher sets in STARTUPINFO, the dialog and
+    the usage box come up visible and not maximized; the dialog comes up
+    minimized exactly when that was asked. Wine applies no launcher command
+    to a program's first window, as Windows does, so the usage box, whose
+    first show is the system's, stands as Wine shows it."""
+
+    MINIMIZED = {2, 6, 7, 11}  # SW_SHOWMINIMIZED, SW_MINIMIZE, ..MINNOACTIVE, ..FORCEMINIMIZE
+
+    def test_every_show_command(self):
+        for show in range(12):
+            for tail, code in ((option_tail(2), 0), ("", 11)):
+                with self.subTest(show=show, tail=tail):
+                    result = e2e.run(tail, ["wait-window", "dump", "post:WM_CLOSE",
+                                            "wait-exit:10000"], show=show)
+                    self.assertIsNone(result.failure)
+                    window = result.window()
+                    self.assertTrue(window["visible"])
+                    self.assertFalse(window["maximized"])
+                    if tail:
+                        self.assertEqual(window["minimized"], show in self.MINIMIZED)
+                    self.assertEqual(result.exit_code, code)
+
+
 class TabOrderTest(unittest.TestCase):
     def test_tab_walks_rows_ok_annulla(self):
         # The rows are one group: Tab enters it at the selected row.

@@ -223,14 +223,17 @@ def _collect(process_args, env, out_file, timeout, stderr_file):
 
 
 def run(tail="", steps=("wait-window", "dump", "key:Enter", "wait-exit"), timeout=30,
-        exe=None, environment=None):
+        exe=None, environment=None, show=None):
     """Starts Tolvane.exe with this command-line tail and runs the steps, in
-    the given Environment or else the shared one."""
+    the given Environment or else the shared one. `show` is the launcher's
+    STARTUPINFO show command, if any."""
     env = environment or Environment.get()
     out_file = env.scratch_file(".json")
     args = _driver_command(env, steps, timeout, out_file)
     args += ["--exe", windows_path(exe or tolvane_exe()),
              "--tail-file", windows_path(_tail_file(env, tail))]
+    if show is not None:
+        args += ["--show", str(show)]
     return _collect(args, env, out_file, timeout, env.scratch_file(".stderr"))
 
 

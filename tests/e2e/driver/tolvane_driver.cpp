@@ -26,7 +26,8 @@ POINT CentreOf(const RECT& rect) {
 const char kUsage[] =
     "usage: tolvane_driver (--exe PATH [--tail TEXT | --tail-hex HEX | --tail-file PATH]\n"
     "                       | --attach-class CLASS [--attach-title TEXT])\n"
-    "                      [--timeout MS] [--out PATH] [--steps-file PATH] STEP...\n"
+    "                      [--timeout MS] [--out PATH] [--steps-file PATH] [--show SW] STEP...\n"
+    "  --show: start the program with STARTF_USESHOWWINDOW and this wShowWindow\n"
     "  --tail-hex: UTF-16 code units, four hex digits each; --tail-file: raw UTF-16LE\n"
     "steps:\n"
     "  wait-window[:CLASS][:MS]   wait for a visible top-level window of the process\n"
@@ -173,7 +174,8 @@ struct SeenWindow {
 // The process under test and what has been observed of it so far.
 class Session {
   public:
-    bool Start(const std::wstring& exe, const std::wstring& tail, JsonWriter& report);
+    bool Start(const std::wstring& exe, const std::wstring& tail, std::optional<WORD> show,
+               JsonWriter& report);
     bool Attach(const std::wstring& className, const std::wstring* title, JsonWriter& report);
     bool RunStep(const std::wstring& step, JsonWriter& json);
     void Finish(JsonWriter& report);
@@ -234,7 +236,8 @@ std::optional<double> Session::SinceVisible() const {
     return NowMs() - *visibleAt_;
 }
 
-bool Session::Start(const std::wstring& exe, const std::wstring& tail, JsonWriter& report) {
+bool Session::Start(const std::wstring& exe, const std::wstring& tail, std::optional<WORD> show,
+                    JsonWriter& report) {
     std::wstring commandLine = L"\"" + exe + L"\"";
     if (!tail.empty()) {
         commandLine += L" " + tail;
@@ -245,6 +248,10 @@ bool Session::Start(const std::wstring& exe, const std::wstring& tail, JsonWrite
 
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
+    if (show) {
+        startup.dwFlags = STARTF_USESHOWWINDOW;
+        startup.wShowWindow = *show;
+    }
     PROCESS_INFORMATION info{};
     QueryPerformanceCounter(&g_origin);
     if (!CreateProcessW(exe.c_str(), buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
@@ -828,6 +835,7 @@ struct Options {
     std::wstring tail;
     std::wstring attachClass;
     std::optional<std::wstring> attachTitle;
+    std::optional<WORD> show;
     std::wstring outPath;
     double timeoutMs = 60000;
     std::vector<std::wstring> steps;
@@ -869,6 +877,12 @@ std::optional<std::wstring> ParseOptions(int argc, wchar_t** argv, Options& opti
                 return L"bad --timeout";
             }
             options.timeoutMs = static_cast<double>(ms);
+        } else if (arg == L"--show") {
+            long long command = 0;
+            if (!ParseNumber(argv[++i], &command)) {
+                return L"bad --show";
+            }
+            options.show = static_cast<WORD>(command);
         } else if (arg == L"--steps-file") {
             std::optional<std::string> bytes = ReadWholeFile(argv[++i]);
             if (!bytes) {
@@ -917,7 +931,7 @@ int wmain(int argc, wchar_t** argv) {
     Session session;
     session.SetDeadline(options.timeoutMs);
     bool ok = options.attachClass.empty()
-                  ? session.Start(options.exe, options.tail, report)
+                  ? session.Start(options.exe, options.tail, options.show, report)
                   : session.Attach(options.attachClass,
                                    options.attachTitle ? &*options.attachTitle : nullptr, report);
     report.Key("started").Bool(ok);

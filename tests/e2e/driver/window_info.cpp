@@ -265,6 +265,8 @@ void DumpWindow(JsonWriter& json, HWND top) {
     json.Key("client_size").BeginArray().Int(clientRect.right).Int(clientRect.bottom).EndArray();
     json.Key("client_origin").BeginArray().Int(clientOrigin.x).Int(clientOrigin.y).EndArray();
     json.Key("visible").Bool(IsWindowVisible(top) != 0);
+    json.Key("minimized").Bool(IsIconic(top) != 0);
+    json.Key("maximized").Bool(IsZoomed(top) != 0);
     json.Key("enabled").Bool(IsWindowEnabled(top) != 0);
     json.Key("owner").Bool(GetWindow(top, GW_OWNER) != nullptr);
     DumpDpi(json, top);
