@@ -159,16 +159,16 @@ void CheckLayout(int numOptions) {
 
     CHECK(g.clientWidth == full.clientWidth);
     CHECK(g.clientHeight == full.clientHeight - shrink);
-    CHECK(g.frmScelta.height == full.frmScelta.height - shrink);
+    CHECK(g.frmSceltaFrame.height == full.frmSceltaFrame.height - shrink);
     CHECK(g.cmdOk.top == full.cmdOk.top - shrink);
     CHECK(g.cmdAnnulla.top == full.cmdAnnulla.top - shrink);
     CHECK(g.lblTempo.top == full.lblTempo.top - shrink);
-    for (const TwipsRect& rect : {g.lblTesto, g.frmScelta, g.cmdOk, g.cmdAnnulla, g.lblTempo}) {
+    for (const TwipsRect& rect : {g.lblTesto, g.frmSceltaFrame, g.cmdOk, g.cmdAnnulla, g.lblTempo}) {
         CHECK(Inside(rect, client));
     }
     // The rows shown lie inside the frame, above the buttons.
     for (int i = 0; i < numOptions; ++i) {
-        CHECK(Inside(g.optScelta[i], g.frmScelta));
+        CHECK(Inside(g.optScelta[i], g.frmSceltaFrame));
         CHECK(g.optScelta[i].top + g.optScelta[i].height <= g.cmdOk.top);
     }
 }

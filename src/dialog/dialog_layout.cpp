@@ -32,8 +32,8 @@ DialogGeometry LayoutFor(int numOptions) {
     g.clientWidth = kClientWidth;
     g.clientHeight = kClientHeight - shrink;
     g.lblTesto = kTesto;
-    g.frmScelta = kFrame;
-    g.frmScelta.height -= shrink;
+    g.frmSceltaFrame = kFrame;
+    g.frmSceltaFrame.height -= shrink;
     for (int i = 0; i < kMaxOptions; ++i) {
         g.optScelta[i] = {kFrame.left + kRowLeftInFrame,
                           kFrame.top + kFirstRowTopInFrame + static_cast<float>(kRowPitchTwips * i),
@@ -55,6 +55,11 @@ TwipsPoint CentreOnScreen(float screenWidth, float screenHeight, float windowWid
 
 int TwipsToPixels(float twips, int dpi) {
     return static_cast<int>(std::lround(static_cast<double>(twips) * dpi / kTwipsPerInch));
+}
+
+PixelRect TwipsToPixels(const TwipsRect& rect, int dpi) {
+    return {TwipsToPixels(rect.left, dpi), TwipsToPixels(rect.top, dpi),
+            TwipsToPixels(rect.width, dpi), TwipsToPixels(rect.height, dpi)};
 }
 
 float PixelsToTwips(int pixels, int dpi) {

@@ -29,7 +29,7 @@ struct DialogGeometry {
     float clientWidth = 0;
     float clientHeight = 0;
     TwipsRect lblTesto;
-    TwipsRect frmScelta; // the frame around the option rows
+    TwipsRect frmSceltaFrame; // the frame frmScelta around the option rows
     std::array<TwipsRect, kMaxOptions> optScelta;
     TwipsRect cmdOk;
     TwipsRect cmdAnnulla;
@@ -50,7 +50,19 @@ struct TwipsPoint {
 TwipsPoint CentreOnScreen(float screenWidth, float screenHeight, float windowWidth,
                           float windowHeight);
 
-// The one conversion from twips to pixels at `dpi` dots per inch.
+// A rectangle in pixels.
+struct PixelRect {
+    int left = 0;
+    int top = 0;
+    int width = 0;
+    int height = 0;
+
+    bool operator==(const PixelRect&) const = default;
+};
+
+// The one conversion from twips to pixels at `dpi` dots per inch, for a
+// length and for a rectangle (each of its four numbers rounded alike).
 int TwipsToPixels(float twips, int dpi);
+PixelRect TwipsToPixels(const TwipsRect& rect, int dpi);
 // Pixels to twips, for measuring what the platform reports in pixels.
 float PixelsToTwips(int pixels, int dpi);

@@ -1,14 +1,13 @@
 #include "startup/module1.h"
 
-#include "platform/dialog_window.h"
-#include "platform/process.h"
+#include "platform/win32/dialog_window.h"
+#include "platform/win32/process.h"
 #include "startup/command_line_parser.h"
 #include "startup/exit_codes.h"
 #include "startup/usage_text.h"
 
-void Main() {
-    // Written once here and read once by the dialog's set-up.
-    static SwitchTable switchTable;
+DialogWindow& Main() {
+    SwitchTable switchTable;
     ParseCommandLine(ProcessCommandLineTail(), switchTable);
 
     DialogWindow* frmScelta = DialogWindow::Load(switchTable);
@@ -19,7 +18,7 @@ void Main() {
     }
     if (frmScelta->NumOptions() > 0) {
         frmScelta->Show();
-        return;
+        return *frmScelta;
     }
     ShowUsageBox(UsageText());
     EndProcess(exit_code::kUsageShown);

@@ -17,7 +17,7 @@ TEST(LayoutFor, TenOptionsIsTheFullLayout) {
     EXPECT_EQ(g.clientWidth, 5970);
     EXPECT_EQ(g.clientHeight, 4620);
     EXPECT_EQ(g.lblTesto, (TwipsRect{120, 60, 5715, 375}));
-    EXPECT_EQ(g.frmScelta, (TwipsRect{120, 480, 5715, 3315}));
+    EXPECT_EQ(g.frmSceltaFrame, (TwipsRect{120, 480, 5715, 3315}));
     for (int i = 0; i < kMaxOptions; ++i) {
         SCOPED_TRACE(i);
         EXPECT_EQ(g.optScelta[i], (TwipsRect{240, 720 + 300.0f * i, 5415, 195}));
@@ -30,7 +30,7 @@ TEST(LayoutFor, TenOptionsIsTheFullLayout) {
 TEST(LayoutFor, OneOption) {
     const DialogGeometry g = LayoutFor(1);
     EXPECT_EQ(g.clientHeight, 1920);
-    EXPECT_EQ(g.frmScelta.height, 615);
+    EXPECT_EQ(g.frmSceltaFrame.height, 615);
     EXPECT_EQ(g.cmdOk.top, 1260);
     EXPECT_EQ(g.cmdAnnulla.top, 1260);
     EXPECT_EQ(g.lblTempo.top, 1380);
@@ -45,7 +45,7 @@ TEST(LayoutFor, ShrinksBy300TwipsPerMissingRow) {
         EXPECT_EQ(g.clientWidth, 5970);
         EXPECT_EQ(g.clientHeight, 1620 + 300.0f * n);
         EXPECT_EQ(g.lblTesto, full.lblTesto);
-        EXPECT_EQ(g.frmScelta, (TwipsRect{120, 480, 5715, 315 + 300.0f * n}));
+        EXPECT_EQ(g.frmSceltaFrame, (TwipsRect{120, 480, 5715, 315 + 300.0f * n}));
         EXPECT_EQ(g.cmdOk, (TwipsRect{1380, 960 + 300.0f * n, 1455, 435}));
         EXPECT_EQ(g.cmdAnnulla, (TwipsRect{3120, 960 + 300.0f * n, 1455, 435}));
         EXPECT_EQ(g.lblTempo, (TwipsRect{5280, 4080 - up, 495, 195}));
@@ -56,7 +56,7 @@ TEST(LayoutFor, ShrinksBy300TwipsPerMissingRow) {
         if (n > 0) {
             // The frame ends 180 twips below the last row shown.
             const TwipsRect& last = g.optScelta[n - 1];
-            EXPECT_EQ(g.frmScelta.top + g.frmScelta.height, last.top + last.height + 180);
+            EXPECT_EQ(g.frmSceltaFrame.top + g.frmSceltaFrame.height, last.top + last.height + 180);
         }
     }
 }
@@ -69,10 +69,9 @@ TEST(LayoutFor, PixelsAt96Dpi) {
         EXPECT_EQ(TwipsToPixels(g.clientHeight, 96), 108 + 20 * n);
     }
     const DialogGeometry g = LayoutFor(10);
-    EXPECT_EQ(TwipsToPixels(g.cmdOk.left, 96), 92);
-    EXPECT_EQ(TwipsToPixels(g.cmdOk.top, 96), 264);
-    EXPECT_EQ(TwipsToPixels(g.cmdOk.width, 96), 97);
-    EXPECT_EQ(TwipsToPixels(g.cmdOk.height, 96), 29);
+    EXPECT_EQ(TwipsToPixels(g.cmdOk, 96), (PixelRect{92, 264, 97, 29}));
+    EXPECT_EQ(TwipsToPixels(g.lblTempo, 96), (PixelRect{352, 272, 33, 13}));
+    EXPECT_EQ(TwipsToPixels(g.optScelta[9], 96), (PixelRect{16, 228, 361, 13}));
 }
 
 struct ScaleCase {

@@ -2,7 +2,7 @@
 // preparation of the process as Tolvane.exe: the tests check that every kind
 // of failure ends it with the error code and shows no window.
 #include "platform/command_line_tail.h"
-#include "platform/process_setup.h"
+#include "platform/win32/process_setup.h"
 
 #include <windows.h>
 

@@ -1,11 +1,10 @@
-#include "platform/dialog_window.h"
+#include "platform/win32/dialog_window.h"
 
-#include "platform/control_ids.h"
-#include "platform/dpi.h"
-#include "platform/first_show.h"
-#include "platform/process.h"
+#include "dialog/control_ids.h"
+#include "platform/win32/dpi.h"
+#include "platform/win32/first_show.h"
+#include "platform/win32/process.h"
 #include "resource_ids.h"
-#include "startup/exit_codes.h"
 
 #include <commctrl.h>
 
@@ -20,6 +19,7 @@
 
 namespace {
 
+constexpr wchar_t kDialogClassName[] = L"TolvaneScelta";
 constexpr UINT_PTR kTimerId = 1;
 constexpr UINT_PTR kSubclassId = 1;
 
@@ -32,8 +32,6 @@ constexpr wchar_t kFontFace[] = L"MS Shell Dlg 2";
 constexpr int kFontPoints = 8;
 constexpr int kPointsPerInch = 72;
 
-DialogWindow* loadedDialog = nullptr;
-
 std::int64_t MonotonicMs() {
     // Unbiased interrupt time stands still while the computer sleeps, so that
     // after a sleep the countdown goes on from where it was.
@@ -42,40 +40,44 @@ std::int64_t MonotonicMs() {
     return static_cast<std::int64_t>(hundredNs / 10000);
 }
 
-RECT PixelRect(const TwipsRect& rect, UINT dpi) {
-    const int d = static_cast<int>(dpi);
-    const int left = TwipsToPixels(rect.left, d);
-    const int top = TwipsToPixels(rect.top, d);
-    return {left, top, left + TwipsToPixels(rect.width, d), top + TwipsToPixels(rect.height, d)};
+// The window class and style of each kind of control.
+struct Win32Control {
+    const wchar_t* className;
+    DWORD style;
+};
+
+Win32Control Translate(ControlKind kind) {
+    switch (kind) {
+    case ControlKind::Label:
+        return {L"STATIC", SS_CENTER | SS_NOTIFY};
+    case ControlKind::RightLabel:
+        return {L"STATIC", SS_RIGHT | SS_NOTIFY};
+    case ControlKind::Frame:
+        return {L"BUTTON", BS_GROUPBOX};
+    case ControlKind::OptionRow:
+        return {L"BUTTON", BS_AUTORADIOBUTTON};
+    case ControlKind::DefaultButton:
+        return {L"BUTTON", BS_DEFPUSHBUTTON};
+    case ControlKind::Button:
+        return {L"BUTTON", BS_PUSHBUTTON};
+    }
+    return {L"STATIC", 0};
 }
 
-// Creates a control in its place and with the dialog's font, so that nothing
-// needs to be laid out twice.
-HWND CreateChild(HWND parent, const wchar_t* className, const wchar_t* text, DWORD style, int id,
-                 const TwipsRect& rect, UINT dpi, HFONT font) {
-    const RECT r = PixelRect(rect, dpi);
-    const HWND control =
-        CreateWindowExW(0, className, text, WS_CHILD | style, r.left, r.top, r.right - r.left,
-                        r.bottom - r.top, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                        GetModuleHandleW(nullptr), nullptr);
-    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    return control;
+DWORD StyleOf(const ControlSpec& control) {
+    return WS_CHILD | Translate(control.kind).style | (control.visible ? WS_VISIBLE : 0) |
+           (control.enabled ? 0 : WS_DISABLED) | (control.tabStop ? WS_TABSTOP : 0) |
+           (control.startsGroup ? WS_GROUP : 0);
 }
 
-HFONT CreateDialogFont(UINT dpi) {
+HFONT CreateDialogFont(int dpi) {
     LOGFONTW font{};
-    font.lfHeight = -MulDiv(kFontPoints, static_cast<int>(dpi), kPointsPerInch);
+    font.lfHeight = -MulDiv(kFontPoints, dpi, kPointsPerInch);
     font.lfWeight = FW_NORMAL;
     font.lfCharSet = DEFAULT_CHARSET;
     font.lfQuality = DEFAULT_QUALITY;
     lstrcpynW(font.lfFaceName, kFontFace, LF_FACESIZE);
     return CreateFontIndirectW(&font);
-}
-
-void Place(HWND control, const TwipsRect& rect, UINT dpi) {
-    const RECT r = PixelRect(rect, dpi);
-    SetWindowPos(control, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
-                 SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 bool RegisterDialogClass(WNDPROC windowProc) {
@@ -102,18 +104,20 @@ DialogWindow* DialogWindow::Load(const SwitchTable& switches) {
     // The one dialog of the run; it lives until the process ends.
     static DialogWindow instance;
     // The set-up is worked out before the window exists, so that every
-    // control is created once, in its final place and with its final text.
+    // control is created once, with its final text and state.
     const DialogSetup setup = SetUpFromSwitches(switches);
     if (!instance.Create(setup)) {
         return nullptr;
     }
-    loadedDialog = &instance;
-    instance.SetUp(setup);
-    return loadedDialog;
-}
-
-DialogWindow* DialogWindow::Loaded() {
-    return loadedDialog;
+    if (setup.preselectedRow) {
+        SendMessageW(instance.Control(kIdFirstOption + *setup.preselectedRow), BM_SETCHECK,
+                     BST_CHECKED, 0);
+    }
+    instance.focus_ = instance.Control(FirstFocusId(setup));
+    instance.Apply(
+        Form_Load(instance.state_, setup.NumOptions(), setup.SecondsLeft, MonotonicMs()));
+    instance.SizeAndCentre(DpiOfWindow(instance.window_));
+    return &instance;
 }
 
 bool DialogWindow::Create(const DialogSetup& setup) {
@@ -127,108 +131,64 @@ bool DialogWindow::Create(const DialogSetup& setup) {
     if (window_ == nullptr) {
         return false;
     }
-    const UINT dpi = DpiOfWindow(window_);
-    font_ = UniqueFont(CreateDialogFont(dpi));
-    CreateControls(setup, dpi);
-    return true;
-}
-
-void DialogWindow::CreateControls(const DialogSetup& setup, UINT dpi) {
-    // Created in tab order. The rows not shown stay hidden, disabled and
-    // empty; the row group is one tab stop, on the selected row or the first.
-    const int shown = setup.NumOptions();
-    const int tabRow = setup.preselectedRow.value_or(0);
-    const DialogGeometry g = LayoutFor(shown);
-    const HFONT font = font_.get();
-    lblTesto_ = CreateChild(window_, L"STATIC", setup.prompt.c_str(),
-                            WS_VISIBLE | SS_CENTER | SS_NOTIFY, kIdTesto, g.lblTesto, dpi, font);
-    frame_ = CreateChild(window_, L"BUTTON", L"", WS_VISIBLE | WS_GROUP | BS_GROUPBOX, kIdFrame,
-                         g.frmScelta, dpi, font);
-    for (int i = 0; i < kMaxOptions; ++i) {
-        const bool isShown = i < shown;
-        DWORD style = BS_AUTORADIOBUTTON | (isShown ? WS_VISIBLE : WS_DISABLED);
-        style |= i == 0 ? WS_GROUP : 0;
-        style |= isShown && i == tabRow ? WS_TABSTOP : 0;
-        const wchar_t* text = isShown ? setup.options[i].c_str() : L"";
-        optScelta_[i] = CreateChild(window_, L"BUTTON", text, style, kIdFirstOption + i,
-                                    g.optScelta[i], dpi, font);
-        SetWindowSubclass(optScelta_[i], RowProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
+    // Created in tab order, which is the order of the table.
+    controls_ = ControlTable(setup);
+    for (const ControlSpec& spec : controls_) {
+        const HWND control = CreateWindowExW(0, Translate(spec.kind).className, spec.text.c_str(),
+                                             StyleOf(spec), 0, 0, 0, 0, window_,
+                                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)),
+                                             GetModuleHandleW(nullptr), nullptr);
+        if (spec.kind == ControlKind::OptionRow) {
+            SetWindowSubclass(control, RowProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
+        }
     }
-    cmdOk_ = CreateChild(window_, L"BUTTON", kOkCaption,
-                         WS_VISIBLE | WS_GROUP | WS_TABSTOP | BS_DEFPUSHBUTTON, kIdOk, g.cmdOk, dpi,
-                         font);
-    cmdAnnulla_ =
-        CreateChild(window_, L"BUTTON", kAnnullaCaption, WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON,
-                    kIdAnnulla, g.cmdAnnulla, dpi, font);
-    lblTempo_ = CreateChild(window_, L"STATIC", kTempoCaptionAtCreation,
-                            WS_GROUP | SS_RIGHT | SS_NOTIFY, kIdTempo, g.lblTempo, dpi, font);
+    PlaceControls(DpiOfWindow(window_));
 
     // A group box lets clicks through to whatever lies below it. This frame
     // takes its own clicks instead, so it must lie below the rows it
     // surrounds or it would swallow theirs; it never takes the focus, so its
     // place in the z-order does not change the tab order.
-    SetWindowSubclass(frame_, FrameProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
-    SetWindowPos(frame_, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    SetWindowLongPtrW(frame_, GWL_STYLE, GetWindowLongPtrW(frame_, GWL_STYLE) | WS_CLIPSIBLINGS);
+    const HWND frame = Control(kIdFrame);
+    SetWindowSubclass(frame, FrameProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
+    SetWindowPos(frame, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    SetWindowLongPtrW(frame, GWL_STYLE, GetWindowLongPtrW(frame, GWL_STYLE) | WS_CLIPSIBLINGS);
 
     // Access-key underlines follow the keyboard cues, as in a dialog box.
     SendMessageW(window_, WM_CHANGEUISTATE, MAKEWPARAM(UIS_INITIALIZE, 0), 0);
+    return true;
 }
 
-void DialogWindow::SetUp(const DialogSetup& setup) {
-    focus_ = cmdOk_;
-    if (setup.preselectedRow) {
-        const HWND row = optScelta_[*setup.preselectedRow];
-        SendMessageW(row, BM_SETCHECK, BST_CHECKED, 0);
-        // The focus starts on the selected row: on Windows an unchecked auto
-        // radio button that receives the focus checks itself and notifies a
-        // click, which would pick a row and stop the countdown.
-        focus_ = row;
+void DialogWindow::PlaceControls(int dpi) {
+    // The old font is deleted only once no control uses it any more.
+    UniqueFont font(CreateDialogFont(dpi));
+    for (const ControlSpec& spec : controls_) {
+        const HWND control = Control(spec.id);
+        const PixelRect r = TwipsToPixels(spec.rect, dpi);
+        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), FALSE);
+        SetWindowPos(control, nullptr, r.left, r.top, r.width, r.height,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
     }
-
-    Apply(Form_Load(state_, setup.NumOptions(), setup.SecondsLeft, MonotonicMs()));
-    SizeAndCentre(DpiOfWindow(window_));
+    font_ = std::move(font);
+    InvalidateRect(window_, nullptr, TRUE);
 }
 
-void DialogWindow::SizeAndCentre(UINT dpi) {
+void DialogWindow::SizeAndCentre(int dpi) {
     // Worked out in twips on the primary screen's full size and converted to
     // pixels once, so that the window sits where the layout puts it.
-    const int d = static_cast<int>(dpi);
     const SIZE outer = OuterSizeAt(dpi);
     const TwipsPoint corner =
-        CentreOnScreen(PixelsToTwips(GetSystemMetrics(SM_CXSCREEN), d),
-                       PixelsToTwips(GetSystemMetrics(SM_CYSCREEN), d), PixelsToTwips(outer.cx, d),
-                       PixelsToTwips(outer.cy, d));
-    SetWindowPos(window_, nullptr, TwipsToPixels(corner.left, d), TwipsToPixels(corner.top, d),
+        CentreOnScreen(PixelsToTwips(GetSystemMetrics(SM_CXSCREEN), dpi),
+                       PixelsToTwips(GetSystemMetrics(SM_CYSCREEN), dpi),
+                       PixelsToTwips(outer.cx, dpi), PixelsToTwips(outer.cy, dpi));
+    SetWindowPos(window_, nullptr, TwipsToPixels(corner.left, dpi), TwipsToPixels(corner.top, dpi),
                  outer.cx, outer.cy, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-SIZE DialogWindow::OuterSizeAt(UINT dpi) const {
+SIZE DialogWindow::OuterSizeAt(int dpi) const {
     const DialogGeometry g = LayoutFor(state_.NumOptions);
-    const int d = static_cast<int>(dpi);
-    const RECT client{0, 0, TwipsToPixels(g.clientWidth, d), TwipsToPixels(g.clientHeight, d)};
+    const RECT client{0, 0, TwipsToPixels(g.clientWidth, dpi), TwipsToPixels(g.clientHeight, dpi)};
     const RECT outer = OuterRectForClient(client, kWindowStyle, kWindowExStyle, dpi);
     return {outer.right - outer.left, outer.bottom - outer.top};
-}
-
-void DialogWindow::ApplyLayout(UINT dpi) {
-    // The old font is deleted only once no control uses it any more.
-    UniqueFont font(CreateDialogFont(dpi));
-    const DialogGeometry g = LayoutFor(state_.NumOptions);
-    const auto place = [&](HWND control, const TwipsRect& rect) {
-        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), FALSE);
-        Place(control, rect, dpi);
-    };
-    place(lblTesto_, g.lblTesto);
-    place(frame_, g.frmScelta);
-    for (int i = 0; i < kMaxOptions; ++i) {
-        place(optScelta_[i], g.optScelta[i]);
-    }
-    place(cmdOk_, g.cmdOk);
-    place(cmdAnnulla_, g.cmdAnnulla);
-    place(lblTempo_, g.lblTempo);
-    font_ = std::move(font);
-    InvalidateRect(window_, nullptr, TRUE);
 }
 
 void DialogWindow::Show() {
@@ -275,12 +235,6 @@ bool DialogWindow::PreTranslateMessage(MSG& msg) {
     return IsDialogMessageW(window_, &msg) != FALSE;
 }
 
-void DialogWindow::Notify(const InputEvent& event) {
-    if (StopsCountdown(event)) {
-        Apply(StopCountdownEvent(state_));
-    }
-}
-
 bool DialogWindow::IsOwnWindow(HWND window) const {
     return window != nullptr && (window == window_ || IsChild(window_, window));
 }
@@ -294,18 +248,25 @@ void DialogWindow::Apply(const DialogResponse& response) {
     }
 }
 
+void DialogWindow::Notify(const InputEvent& event) {
+    if (StopsCountdown(event)) {
+        Apply(StopCountdownEvent(state_));
+    }
+}
+
 void DialogWindow::ShowCountdown() {
+    const HWND lblTempo = Control(kIdTempo);
     if (!IsTimerEnabled(state_.countdown)) {
         KillTimer(window_, kTimerId);
-        ShowWindow(lblTempo_, SW_HIDE);
+        ShowWindow(lblTempo, SW_HIDE);
         return;
     }
     const std::wstring text = CountdownText(state_.countdown.SecondsLeft);
     if (text != tempoText_) {
         tempoText_ = text;
-        SetWindowTextW(lblTempo_, text.c_str());
+        SetWindowTextW(lblTempo, text.c_str());
     }
-    ShowWindow(lblTempo_, SW_SHOWNA);
+    ShowWindow(lblTempo, SW_SHOWNA);
     // A one-shot timer aimed at the next tick's deadline: Windows delivers
     // every WM_TIMER a little late, and a periodic timer would add that up.
     const std::int64_t delay = MsUntilNextTick(state_.countdown, MonotonicMs());
@@ -314,7 +275,7 @@ void DialogWindow::ShowCountdown() {
 
 std::optional<int> DialogWindow::SelectedRow() const {
     for (int i = 0; i < state_.NumOptions; ++i) {
-        if (SendMessageW(optScelta_[i], BM_GETCHECK, 0, 0) == BST_CHECKED) {
+        if (SendMessageW(Control(kIdFirstOption + i), BM_GETCHECK, 0, 0) == BST_CHECKED) {
             return i;
         }
     }
@@ -335,20 +296,20 @@ void DialogWindow::RestoreFocus() {
 }
 
 void DialogWindow::OnCommand(int id, int code) {
+    const int row = RowOfControl(id);
     if (id == kIdOk && code == BN_CLICKED) {
         Apply(cmdOk_Click(state_, SelectedRow()));
     } else if (id == kIdAnnulla && code == BN_CLICKED) {
         Apply(cmdAnnulla_Click());
-    } else if (id >= kIdFirstOption && id < kIdFirstOption + kMaxOptions && code == BN_CLICKED) {
-        const HWND row = optScelta_[id - kIdFirstOption];
-        Notify({Input::RowClicked, SendMessageW(row, BM_GETCHECK, 0, 0) == BST_CHECKED});
+    } else if (row >= 0 && code == BN_CLICKED) {
+        Notify({Input::RowClicked, SendMessageW(Control(id), BM_GETCHECK, 0, 0) == BST_CHECKED});
     } else if ((id == kIdTesto || id == kIdTempo) && (code == STN_CLICKED || code == STN_DBLCLK)) {
         Notify({Input::ClickOnLabel});
     }
 }
 
-void DialogWindow::OnDpiChanged(UINT dpi, const RECT& suggested) {
-    ApplyLayout(dpi);
+void DialogWindow::OnDpiChanged(int dpi, const RECT& suggested) {
+    PlaceControls(dpi);
     // Where Windows suggests, at the size of the layout, which is what
     // WM_GETDPISCALEDSIZE answered.
     const SIZE outer = OuterSizeAt(dpi);
@@ -390,12 +351,11 @@ LRESULT DialogWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
             Apply(Form_Unload());
         }
         return 0;
-    case WM_GETDPISCALEDSIZE: {
+    case WM_GETDPISCALEDSIZE:
         // The size at the new DPI comes from the layout, not from scaling
         // the old size, so that rounding never accumulates.
-        *reinterpret_cast<SIZE*>(lParam) = OuterSizeAt(static_cast<UINT>(wParam));
+        *reinterpret_cast<SIZE*>(lParam) = OuterSizeAt(static_cast<int>(wParam));
         return TRUE;
-    }
     case WM_DPICHANGED:
         OnDpiChanged(LOWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
         return 0;

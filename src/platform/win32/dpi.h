@@ -6,6 +6,6 @@
 // fallback for older versions (the program still runs on Windows 7).
 inline constexpr int kDefaultDpi = 96;
 
-UINT DpiOfWindow(HWND window);
+int DpiOfWindow(HWND window);
 // The outer window rectangle for a client rectangle at `dpi`.
-RECT OuterRectForClient(const RECT& client, DWORD style, DWORD exStyle, UINT dpi);
+RECT OuterRectForClient(const RECT& client, DWORD style, DWORD exStyle, int dpi);

@@ -1,28 +1,25 @@
 #pragma once
 
+#include "dialog/dialog_controls.h"
 #include "dialog/dialog_events.h"
 #include "dialog/dialog_input.h"
-#include "dialog/dialog_layout.h"
-#include "dialog/dialog_setup.h"
-#include "platform/win32_handles.h"
+#include "platform/win32/win32_handles.h"
+#include "startup/command_line_parser.h"
 
 #include <windows.h>
 
-#include <array>
 #include <optional>
 #include <string>
+#include <vector>
 
-// The Win32 window of the choice dialog: it builds the controls from the
-// run's set-up and the layout in twips, and turns window messages into
-// calls on the dialog's event handlers and their responses into changes of
-// the window.
+// The Win32 window of the choice dialog frmScelta. It creates the controls
+// that the control table lists, turns window messages into calls on the
+// dialog's event handlers, and their responses into changes of the window.
 class DialogWindow {
   public:
     // Creates the single instance hidden and runs its set-up from the
     // switches. Returns nullptr when Windows cannot create the window.
     static DialogWindow* Load(const SwitchTable& switches);
-    // The loaded instance, or nullptr before Load.
-    static DialogWindow* Loaded();
 
     int NumOptions() const { return state_.NumOptions; }
     void Show();
@@ -36,13 +33,14 @@ class DialogWindow {
     DialogWindow() = default;
 
     bool Create(const DialogSetup& setup);
-    void CreateControls(const DialogSetup& setup, UINT dpi);
-    void SetUp(const DialogSetup& setup);
-    void SizeAndCentre(UINT dpi);
-    // Lays every control out anew with a font for `dpi`; the window keeps
-    // its size.
-    void ApplyLayout(UINT dpi);
-    SIZE OuterSizeAt(UINT dpi) const;
+    // Places every control for `dpi`, with a font for it; the one routine
+    // for the first layout and for every change of DPI.
+    void PlaceControls(int dpi);
+    void SizeAndCentre(int dpi);
+    SIZE OuterSizeAt(int dpi) const;
+    HWND Control(int id) const { return GetDlgItem(window_, id); }
+    bool IsOwnWindow(HWND window) const;
+
     void Apply(const DialogResponse& response);
     // Stops the countdown when the event is one that stops it.
     void Notify(const InputEvent& event);
@@ -50,11 +48,10 @@ class DialogWindow {
     std::optional<int> SelectedRow() const;
     void SaveFocus();
     void RestoreFocus();
-    bool IsOwnWindow(HWND window) const;
 
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void OnCommand(int id, int code);
-    void OnDpiChanged(UINT dpi, const RECT& suggested);
+    void OnDpiChanged(int dpi, const RECT& suggested);
 
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
@@ -63,12 +60,7 @@ class DialogWindow {
                                     UINT_PTR id, DWORD_PTR self);
 
     HWND window_ = nullptr;
-    HWND lblTesto_ = nullptr;
-    HWND frame_ = nullptr; // the frame, named frmScelta like the dialog
-    std::array<HWND, kMaxOptions> optScelta_{};
-    HWND cmdOk_ = nullptr;
-    HWND cmdAnnulla_ = nullptr;
-    HWND lblTempo_ = nullptr;
+    std::vector<ControlSpec> controls_;
     HWND focus_ = nullptr; // the control that gets the focus when the window is activated
     UniqueFont font_;
     std::wstring tempoText_;

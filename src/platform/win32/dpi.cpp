@@ -1,4 +1,4 @@
-#include "platform/dpi.h"
+#include "platform/win32/dpi.h"
 
 namespace {
 
@@ -7,29 +7,30 @@ template <typename Function> Function User32Function(const char* name) {
     return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(user32, name)));
 }
 
-UINT SystemDpi() {
+int SystemDpi() {
     HDC screen = GetDC(nullptr);
     const int dpi = screen != nullptr ? GetDeviceCaps(screen, LOGPIXELSY) : kDefaultDpi;
     if (screen != nullptr) {
         ReleaseDC(nullptr, screen);
     }
-    return dpi > 0 ? static_cast<UINT>(dpi) : kDefaultDpi;
+    return dpi > 0 ? dpi : kDefaultDpi;
 }
 
 } // namespace
 
-UINT DpiOfWindow(HWND window) {
+int DpiOfWindow(HWND window) {
     using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
     static const auto getDpiForWindow = User32Function<GetDpiForWindowFn>("GetDpiForWindow");
     const UINT dpi = getDpiForWindow != nullptr ? getDpiForWindow(window) : 0;
-    return dpi != 0 ? dpi : SystemDpi();
+    return dpi != 0 ? static_cast<int>(dpi) : SystemDpi();
 }
 
-RECT OuterRectForClient(const RECT& client, DWORD style, DWORD exStyle, UINT dpi) {
+RECT OuterRectForClient(const RECT& client, DWORD style, DWORD exStyle, int dpi) {
     using AdjustForDpiFn = BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT);
     static const auto adjustForDpi = User32Function<AdjustForDpiFn>("AdjustWindowRectExForDpi");
     RECT outer = client;
-    if (adjustForDpi == nullptr || !adjustForDpi(&outer, style, FALSE, exStyle, dpi)) {
+    if (adjustForDpi == nullptr ||
+        !adjustForDpi(&outer, style, FALSE, exStyle, static_cast<UINT>(dpi))) {
         outer = client;
         AdjustWindowRectEx(&outer, style, FALSE, exStyle);
     }

@@ -1,9 +1,7 @@
-#include "platform/process.h"
+#include "platform/win32/process.h"
 
 #include "platform/command_line_tail.h"
-#include "platform/dialog_window.h"
-#include "platform/first_show.h"
-#include "startup/exit_codes.h"
+#include "platform/win32/first_show.h"
 #include "startup/usage_text.h"
 
 #include <windows.h>
@@ -22,18 +20,4 @@ void ShowUsageBox(const std::wstring& text) {
 
 void EndProcess(unsigned exitCode) {
     ExitProcess(exitCode);
-}
-
-void RunEventLoop() {
-    MSG msg{};
-    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        DialogWindow* dialog = DialogWindow::Loaded();
-        if (dialog != nullptr && dialog->PreTranslateMessage(msg)) {
-            continue;
-        }
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-    // The program posts no WM_QUIT; one sent from outside closes the dialog.
-    EndProcess(exit_code::kCancelled);
 }

@@ -14,6 +14,3 @@ void ShowUsageBox(const std::wstring& text);
 // Ends the process at once with `exitCode`; every end of the program goes
 // through here.
 [[noreturn]] void EndProcess(unsigned exitCode);
-
-// Runs the event loop for as long as the process lives.
-[[noreturn]] void RunEventLoop();

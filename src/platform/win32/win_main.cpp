@@ -1,11 +1,10 @@
-#include "platform/process.h"
-#include "platform/process_setup.h"
+#include "platform/win32/event_loop.h"
+#include "platform/win32/process_setup.h"
 #include "startup/module1.h"
 
 #include <windows.h>
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     PrepareProcess();
-    Main();
-    RunEventLoop();
+    RunEventLoop(Main());
 }

@@ -1,6 +1,6 @@
-#include "platform/process_setup.h"
+#include "platform/win32/process_setup.h"
 
-#include "platform/failure_handling.h"
+#include "platform/win32/failure_handling.h"
 
 #include <windows.h>
 

@@ -1,4 +1,4 @@
-#include "platform/first_show.h"
+#include "platform/win32/first_show.h"
 
 static_assert(show_command::kHide == SW_HIDE && show_command::kShowNormal == SW_SHOWNORMAL &&
               show_command::kShowMinimized == SW_SHOWMINIMIZED &&

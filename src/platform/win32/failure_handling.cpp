@@ -1,4 +1,4 @@
-#include "platform/failure_handling.h"
+#include "platform/win32/failure_handling.h"
 
 #include "startup/exit_codes.h"
 
