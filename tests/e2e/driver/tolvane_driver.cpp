@@ -332,13 +332,17 @@ bool Session::Exited() {
 template <typename Done> bool Session::WaitFor(Done done, double timeoutMs) {
     double end = NowMs() + Budget(timeoutMs);
     while (true) {
-        if (!Exited()) {
+        // The end is noted once, before `done` looks: a process that ends
+        // between the two would otherwise count as not done, and a wait for
+        // the exit would fail although the process had just ended.
+        const bool ended = Exited();
+        if (!ended) {
             Observe();
         }
         if (done()) {
             return true;
         }
-        if (Exited() || NowMs() >= end) {
+        if (ended || NowMs() >= end) {
             return false;
         }
         // Waiting on the process rather than sleeping notes its end at once.
