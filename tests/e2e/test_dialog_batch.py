@@ -6,7 +6,6 @@ import unittest
 from pathlib import Path
 
 import tolvane_e2e as e2e
-from test_dialog_layout import option_tail, row_id
 
 LADDER = Path(__file__).resolve().parent / "batch" / "errorlevel_ladder.bat"
 
@@ -28,13 +27,13 @@ class ErrorlevelLadderTest(unittest.TestCase):
         return result, output.split()
 
     def test_branches(self):
-        three = f"/Title {TITLE} " + option_tail(3)
+        three = f"/Title {TITLE} " + e2e.option_tail(3)
         cases = [
             # (name, switches, steps of the answer, exit code, branch)
-            ("option 1", three, [f"click:{row_id(1)}", f"click:{e2e.ID_OK}"], 1, "option1"),
+            ("option 1", three, [f"click:{e2e.row_id(1)}", f"click:{e2e.ID_OK}"], 1, "option1"),
             ("option 3", three + " /Default 3", ["key:Enter"], 3, "option3"),
             ("option 3 by arrows", three, ["key:Down", "key:Down", "key:Alt+O"], 3, "option3"),
-            ("option 10", f"/Title {TITLE} " + option_tail(10, "/Default 10"), ["key:Enter"],
+            ("option 10", f"/Title {TITLE} " + e2e.option_tail(10, "/Default 10"), ["key:Enter"],
              10, "option10"),
             ("cancel", three + " /Default 2", [f"click:{e2e.ID_CANCEL}"], 0, "cancel"),
         ]

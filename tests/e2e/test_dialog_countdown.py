@@ -8,14 +8,9 @@ bounds: a countdown of S seconds must end between S + 0.5 and S + 3 s.
 import unittest
 
 import tolvane_e2e as e2e
-from test_dialog_layout import option_tail, row_id, focus_id
 
 TYPICAL_TAIL = ('/Title Backup /Text "Scegli il tipo" /Option Completo /Option Incrementale '
                 '/Default 2 /Timeout {seconds}')
-
-
-def countdown_text(seconds):
-    return f" {seconds}"
 
 
 class CountdownRunsOutTest(unittest.TestCase):
@@ -29,7 +24,7 @@ class CountdownRunsOutTest(unittest.TestCase):
         self.assertTrue(watch["process_ended"], "the countdown ended the process")
         states = watch["states"]
         self.assertEqual([s["text"] for s in states],
-                         [countdown_text(n) for n in range(seconds, -1, -1)])
+                         [e2e.countdown_text(n) for n in range(seconds, -1, -1)])
         self.assertTrue(all(s["visible"] for s in states), states)
         times = [s["at_ms"] for s in states]
         for earlier, later in zip(times, times[1:]):
@@ -47,41 +42,41 @@ class CountdownRunsOutTest(unittest.TestCase):
         window = result.window()
         self.assertEqual(window.text, "Backup")
         self.assertEqual(window.child(e2e.ID_TESTO).text, "Scegli il tipo")
-        rows = [window.child(row_id(r)) for r in (1, 2)]
+        rows = [window.child(e2e.row_id(r)) for r in (1, 2)]
         self.assertEqual([(r.text, r.visible, r.enabled) for r in rows],
                          [("Completo", True, True), ("Incrementale", True, True)])
         self.assertEqual([r.check for r in rows], [0, 1])
-        self.assertFalse(window.child(row_id(3)).visible)
+        self.assertFalse(window.child(e2e.row_id(3)).visible)
         tempo = window.child(e2e.ID_TEMPO)
         self.assertTrue(tempo.visible)
-        self.assertEqual(tempo.text, countdown_text(seconds))
+        self.assertEqual(tempo.text, e2e.countdown_text(seconds))
 
     def test_one_second(self):
-        self.run_out(option_tail(3, "/Timeout 1"), 1, 1)
+        self.run_out(e2e.option_tail(3, "/Timeout 1"), 1, 1)
 
     def test_three_rows_default_two(self):
-        self.run_out(option_tail(3, "/Default 2 /Timeout 3"), 3, 2)
+        self.run_out(e2e.option_tail(3, "/Default 2 /Timeout 3"), 3, 2)
 
     def test_focus_notification_of_an_unchecked_row(self):
         # Windows notifies a click when an unchecked radio button merely gets
         # the focus, as Wine does not: it selects nothing, so the countdown
         # runs on and takes the default.
-        result = e2e.run(option_tail(3, "/Timeout 2"),
-                         ["wait-window", f"post:WM_COMMAND:{row_id(3)}", "sleep:300", "dump",
+        result = e2e.run(e2e.option_tail(3, "/Timeout 2"),
+                         ["wait-window", f"post:WM_COMMAND:{e2e.row_id(3)}", "sleep:300", "dump",
                           "wait-exit:6000"])
         self.assertIsNone(result.failure)
         window = result.window()
         self.assertTrue(window.child(e2e.ID_TEMPO).visible, "the countdown still runs")
-        self.assertEqual([window.child(row_id(r)).check for r in (1, 2, 3)], [1, 0, 0])
+        self.assertEqual([window.child(e2e.row_id(r)).check for r in (1, 2, 3)], [1, 0, 0])
         self.assertEqual(result.exit_code, 1)
 
     def test_run_out_with_no_row_selected(self):
         # The default names a row that is not shown: the countdown reaches 0
         # and stays there, each tick's OK doing nothing. Selecting a row then
         # stops it, and OK takes that row.
-        result = e2e.run(option_tail(3, "/Default 5 /Timeout 2"),
+        result = e2e.run(e2e.option_tail(3, "/Default 5 /Timeout 2"),
                          ["wait-window", f"watch:{e2e.ID_TEMPO}:5000", "dump",
-                          f"click:{row_id(2)}", "dump", "sleep:1500", "dump",
+                          f"click:{e2e.row_id(2)}", "dump", "sleep:1500", "dump",
                           f"click:{e2e.ID_OK}", "wait-exit:5000"])
         self.assertIsNone(result.failure)
         watch = result.step("watch")
@@ -90,7 +85,7 @@ class CountdownRunsOutTest(unittest.TestCase):
         expired, selected, later = result.windows()
         self.assertTrue(expired.child(e2e.ID_TEMPO).visible, "0 stays on show")
         self.assertEqual(expired.child(e2e.ID_TEMPO).text, " 0")
-        self.assertEqual(selected.child(row_id(2)).check, 1)
+        self.assertEqual(selected.child(e2e.row_id(2)).check, 1)
         self.assertFalse(selected.child(e2e.ID_TEMPO).visible,
                          "selecting a row stops the countdown")
         self.assertFalse(later.child(e2e.ID_TEMPO).visible)
@@ -100,7 +95,7 @@ class CountdownRunsOutTest(unittest.TestCase):
         # Out of range, or rounding to 0: no countdown at all.
         for value in ("0", "301", "0.4", "abc"):
             with self.subTest(timeout=value):
-                result = e2e.run(option_tail(2, f"/Timeout {value}"),
+                result = e2e.run(e2e.option_tail(2, f"/Timeout {value}"),
                                  ["wait-window", "dump", "sleep:2500", "dump", "key:Esc",
                                   "wait-exit:5000"])
                 self.assertIsNone(result.failure, "the dialog waits")
@@ -112,7 +107,7 @@ class CountdownRunsOutTest(unittest.TestCase):
         for value, shown in (("300", " 300"), ("2.5", " 2"), ("3.5", " 4"), ("10 secondi", " 10"),
                              ("11.499999999999999", " 11")):
             with self.subTest(timeout=value):
-                result = e2e.run(option_tail(2, f'/Timeout "{value}"'),
+                result = e2e.run(e2e.option_tail(2, f'/Timeout "{value}"'),
                                  ["wait-window", "dump", "key:Esc", "wait-exit:5000"])
                 self.assertIsNone(result.failure)
                 tempo = result.window().child(e2e.ID_TEMPO)
@@ -126,7 +121,7 @@ class CountdownStopTest(unittest.TestCase):
     dialog then waits, well past the moment the countdown would have ended."""
 
     SECONDS = 5
-    TAIL = option_tail(3, f"/Default 1 /Timeout {SECONDS}")
+    TAIL = e2e.option_tail(3, f"/Default 1 /Timeout {SECONDS}")
 
     def stop_and_wait(self, action, ending=("key:Esc",), expected_exit=0, tail=TAIL):
         result = e2e.run(tail, ["wait-window", "dump", *action, "dump",
@@ -158,36 +153,33 @@ class CountdownStopTest(unittest.TestCase):
         for name, action in clicks.items():
             with self.subTest(name):
                 stopped, _ = self.stop_and_wait(action)
-                self.assertEqual(stopped.child(row_id(1)).check, 1,
+                self.assertEqual(stopped.child(e2e.row_id(1)).check, 1,
                                  "the click changes no selection")
 
     def test_keys_stop_it(self):
-        # A and O are the access keys of Annulla and OK: without Alt they
-        # only stop the countdown.
-        for key in ("Shift", "X", "A", "O"):
+        # A and O are the access keys of Annulla and OK, I the marked letter
+        # of a row: without Alt they only stop the countdown.
+        tail = f'/Option "&Completo" /Option "&Incrementale" /Timeout {self.SECONDS}'
+        for key in ("Shift", "X", "A", "O", "I"):
             with self.subTest(key=key):
-                stopped, _ = self.stop_and_wait([f"key:{key}"])
-                self.assertEqual(stopped.child(row_id(1)).check, 1)
+                stopped, _ = self.stop_and_wait([f"key:{key}"], tail=tail)
+                self.assertEqual(stopped.child(e2e.row_id(1)).check, 1)
+                self.assertEqual(stopped.child(e2e.row_id(2)).check, 0)
 
     def test_selecting_a_row_with_the_mouse(self):
-        stopped, after = self.stop_and_wait([f"click:{row_id(3)}"], [f"click:{e2e.ID_OK}"], 3)
-        self.assertEqual(stopped.child(row_id(3)).check, 1)
-        self.assertEqual(after.child(row_id(1)).check, 0)
+        stopped, after = self.stop_and_wait([f"click:{e2e.row_id(3)}"], [f"click:{e2e.ID_OK}"], 3)
+        self.assertEqual(stopped.child(e2e.row_id(3)).check, 1)
+        self.assertEqual(after.child(e2e.row_id(1)).check, 0)
 
     def test_selecting_a_row_with_the_arrow_key(self):
         stopped, _ = self.stop_and_wait(["key:Down"], ["key:Enter"], 2)
-        self.assertEqual(stopped.child(row_id(2)).check, 1)
-        self.assertEqual(focus_id(stopped), row_id(2))
+        self.assertEqual(stopped.child(e2e.row_id(2)).check, 1)
+        self.assertEqual(e2e.focus_id(stopped), e2e.row_id(2))
 
     def test_selecting_a_row_with_its_access_key(self):
         tail = f'/Option "&Completo" /Option "&Incrementale" /Timeout {self.SECONDS}'
         stopped, _ = self.stop_and_wait(["key:Alt+I"], ["key:Enter"], 2, tail)
-        self.assertEqual(stopped.child(row_id(2)).check, 1)
-
-    def test_plain_access_letter_of_a_row(self):
-        tail = f'/Option "&Completo" /Option "&Incrementale" /Timeout {self.SECONDS}'
-        stopped, _ = self.stop_and_wait(["key:I"], ["key:Enter"], 1, tail)
-        self.assertEqual(stopped.child(row_id(2)).check, 0)
+        self.assertEqual(stopped.child(e2e.row_id(2)).check, 1)
 
     def test_typed_characters_only_stop_it(self):
         # Every printable ASCII character, some accented ones and one beyond
@@ -199,20 +191,20 @@ class CountdownStopTest(unittest.TestCase):
         stopped, after = self.stop_and_wait([f"type:{text}", "sleep:500"],
                                             [f"type:{text}", "sleep:500", "key:Esc"], 0, tail)
         for window in (stopped, after):
-            self.assertEqual(window.child(row_id(1)).check, 1, "the selection stays")
+            self.assertEqual(window.child(e2e.row_id(1)).check, 1, "the selection stays")
 
     def test_tab_off_a_row(self):
         stopped, after = self.stop_and_wait(["key:Tab"])
-        self.assertEqual(focus_id(stopped), e2e.ID_OK)
-        self.assertEqual(after.child(row_id(1)).check, 1)
+        self.assertEqual(e2e.focus_id(stopped), e2e.ID_OK)
+        self.assertEqual(after.child(e2e.row_id(1)).check, 1)
 
     def test_focus_off_a_row_without_a_key(self):
         # Pressing OK takes the focus off the row; sliding off the button
         # before the release takes the press back, so no click follows and
         # only the row's loss of the focus is left to stop the countdown.
         stopped, after = self.stop_and_wait([f"drag:{e2e.ID_OK}:200:162"])
-        self.assertEqual(focus_id(stopped), e2e.ID_OK)
-        self.assertEqual(after.child(row_id(1)).check, 1)
+        self.assertEqual(e2e.focus_id(stopped), e2e.ID_OK)
+        self.assertEqual(after.child(e2e.row_id(1)).check, 1)
 
 
 if __name__ == "__main__":

@@ -15,7 +15,6 @@ from pathlib import Path
 
 import tolvane_e2e as e2e
 import wine_env
-from test_dialog_layout import DialogGeometryMixin, option_tail
 
 REFERENCE_DPI = 96
 # 168 DPI (175 %) has halves that the others lack: 5970 twips are 696.5 px.
@@ -29,7 +28,7 @@ def dpi_state_dir():
     return shared.with_name(shared.name + "-dpi")
 
 
-class DpiTest(DialogGeometryMixin, unittest.TestCase):
+class DpiTest(e2e.DialogGeometryMixin, unittest.TestCase):
 
     @classmethod
     def setUpClass(cls):
@@ -50,7 +49,7 @@ class DpiTest(DialogGeometryMixin, unittest.TestCase):
             wine_env.set_dpi(state_dir, dpi)
             for rows in ROW_COUNTS:
                 cls.results[dpi, rows] = e2e.run(
-                    option_tail(rows, f'/Text "{PROMPT}"'),
+                    e2e.option_tail(rows, f'/Text "{PROMPT}"'),
                     ["wait-window", "sleep:300", "dump", f"ink:{e2e.ID_TESTO}", "key:Esc",
                      "wait-exit:10000"],
                     environment=environment)

@@ -4,13 +4,12 @@ number, Cancel and every way of closing the window with 0."""
 import unittest
 
 import tolvane_e2e as e2e
-from test_dialog_layout import option_tail, row_id
 
 # Three options with the second preselected, so that a wrong row, a cancel
 # and an OK are all told apart by the exit code.
-TAIL = option_tail(3, "/Default 2")
+TAIL = e2e.option_tail(3, "/Default 2")
 COUNTDOWN_SECONDS = 5
-COUNTDOWN_TAIL = option_tail(3, f"/Default 2 /Timeout {COUNTDOWN_SECONDS}")
+COUNTDOWN_TAIL = e2e.option_tail(3, f"/Default 2 /Timeout {COUNTDOWN_SECONDS}")
 
 # How long an ending may take to end the process: generous, Wine is slow on a
 # loaded machine.
@@ -45,9 +44,9 @@ class EndingTest(unittest.TestCase):
             ("OK button", TAIL, [f"click:{e2e.ID_OK}"], 2),
             ("Space on OK", TAIL, ["key:Tab", "key:Space"], 2),
             ("Enter on Annulla", TAIL, ["key:Tab", "key:Tab", "key:Enter"], 0),
-            ("another row, then OK", TAIL, [f"click:{row_id(3)}", f"click:{e2e.ID_OK}"], 3),
+            ("another row, then OK", TAIL, [f"click:{e2e.row_id(3)}", f"click:{e2e.ID_OK}"], 3),
             ("Up arrow, then Alt+O", TAIL, ["key:Up", "key:Alt+O"], 1),
-            ("no countdown", option_tail(1), ["sleep:2500", "key:Enter"], 1),
+            ("no countdown", e2e.option_tail(1), ["sleep:2500", "key:Enter"], 1),
         ]
         for name, tail, steps, expected in cases:
             with self.subTest(name):
@@ -71,9 +70,9 @@ class EndingTest(unittest.TestCase):
 
     def test_ok_without_a_selected_row(self):
         # /Default 5 names no shown row: OK does nothing until a row is chosen.
-        result = e2e.run(option_tail(3, "/Default 5"),
+        result = e2e.run(e2e.option_tail(3, "/Default 5"),
                          ["wait-window", "dump", f"click:{e2e.ID_OK}", "sleep:1000", "dump",
-                          "key:Enter", "sleep:500", "dump", f"click:{row_id(3)}",
+                          "key:Enter", "sleep:500", "dump", f"click:{e2e.row_id(3)}",
                           f"click:{e2e.ID_OK}", "wait-exit:10000"])
         self.assertIsNone(result.failure, "the dialog stays up after OK and Enter")
         first, after_click, after_enter = result.windows()
@@ -84,7 +83,7 @@ class EndingTest(unittest.TestCase):
     def test_ok_without_a_selected_row_keeps_the_countdown(self):
         # A click on OK is no stopping event: with no row selected the
         # countdown goes on.
-        result = e2e.run(option_tail(3, f"/Default 5 /Timeout {COUNTDOWN_SECONDS}"),
+        result = e2e.run(e2e.option_tail(3, f"/Default 5 /Timeout {COUNTDOWN_SECONDS}"),
                          ["wait-window", f"click:{e2e.ID_OK}", "sleep:2000", "dump",
                           "key:Esc", "wait-exit:10000"])
         self.assertIsNone(result.failure)

@@ -2,16 +2,13 @@
 tab order, the preselected row and texts outside the ANSI code page.
 
 The layout is made in twips (1/1440 inch) and shrunk by 300 twips for every
-option row fewer than ten; twips_layout() holds it, and pixel_layout() turns
+option row fewer than ten; twips_layout() holds it, and e2e.pixel_layout() turns
 it into the pixels that a screen of a given DPI must show.
 """
 
 import unittest
 
 import tolvane_e2e as e2e
-
-TWIPS_PER_INCH = 1440
-MAX_ROWS = 10
 
 DEFAULT_CAPTION = "Tolvane"
 DEFAULT_PROMPT = "Scegliere quale elaborazione eseguire:"
@@ -26,71 +23,7 @@ SS_CENTER = 0x01
 SS_RIGHT = 0x02
 
 
-def row_id(row):
-    """Control id of option row `row`, counted from 1 like the options."""
-    return e2e.ID_FIRST_OPTION + row - 1
-
-
-def twips_layout(rows):
-    """Client size and each control's (left, top, width, height), in twips and
-    client coordinates, with `rows` option rows shown."""
-    shrink = 300 * (MAX_ROWS - rows)
-    controls = {
-        e2e.ID_TESTO: (120, 60, 5715, 375),
-        e2e.ID_FRAME: (120, 480, 5715, 3315 - shrink),
-        e2e.ID_OK: (1380, 3960 - shrink, 1455, 435),
-        e2e.ID_CANCEL: (3120, 3960 - shrink, 1455, 435),
-        e2e.ID_TEMPO: (5280, 4080 - shrink, 495, 195),
-    }
-    # The rows stand 120 twips inside the frame and 240 below its top edge.
-    for row in range(1, rows + 1):
-        controls[row_id(row)] = (120 + 120, 480 + 240 + 300 * (row - 1), 5415, 195)
-    return (5970, 4620 - shrink), controls
-
-
-def to_pixels(twips, dpi):
-    # The nearest whole pixel, halves rounded up (every value here is positive).
-    return (2 * twips * dpi + TWIPS_PER_INCH) // (2 * TWIPS_PER_INCH)
-
-
-def pixel_layout(rows, dpi):
-    client, controls = twips_layout(rows)
-    return (tuple(to_pixels(v, dpi) for v in client),
-            {cid: tuple(to_pixels(v, dpi) for v in box) for cid, box in controls.items()})
-
-
-def box(child):
-    """A dumped child's (left, top, width, height) in client coordinates."""
-    left, top, right, bottom = child.rect
-    return (left, top, right - left, bottom - top)
-
-
-def option_tail(count, *extra):
-    return " ".join([f"/Option Scelta{k}" for k in range(1, count + 1)] + list(extra))
-
-
-def focus_id(window):
-    focus = window["focus"]
-    return None if focus is None or focus["is_top"] else focus["id"]
-
-
-class DialogGeometryMixin:
-    """Checks that need a dumped dialog and the DPI it was laid out at."""
-
-    def assert_geometry(self, window, rows, dpi, screen):
-        client, controls = pixel_layout(rows, dpi)
-        self.assertEqual(window.client_size, client, "client area")
-        for control_id, expected in controls.items():
-            with self.subTest(control=control_id):
-                self.assertEqual(box(window.child(control_id)), expected)
-        left, top, right, bottom = window.rect
-        self.assertLessEqual(abs(left - (screen[0] - (right - left)) / 2), 1,
-                             f"centred across the screen: {window.rect}")
-        self.assertLessEqual(abs(top - (screen[1] - (bottom - top)) / 2), 1,
-                             f"centred down the screen: {window.rect}")
-
-
-class GeometryTest(DialogGeometryMixin, unittest.TestCase):
+class GeometryTest(e2e.DialogGeometryMixin, unittest.TestCase):
     """Sizes and positions at 96 DPI, where 15 twips make a pixel."""
 
     DPI = 96
@@ -99,35 +32,36 @@ class GeometryTest(DialogGeometryMixin, unittest.TestCase):
         # A guard on the expectation itself, against the pixel figures that
         # the twips give at 96 DPI.
         for rows in (1, 2, 3, 10):
-            client, controls = pixel_layout(rows, self.DPI)
+            client, controls = e2e.pixel_layout(rows, self.DPI)
             self.assertEqual(client, (398, 108 + 20 * rows))
             self.assertEqual(controls[e2e.ID_TESTO], (8, 4, 381, 25))
             self.assertEqual(controls[e2e.ID_FRAME], (8, 32, 381, 21 + 20 * rows))
-            self.assertEqual(controls[row_id(rows)], (16, 48 + 20 * (rows - 1), 361, 13))
+            self.assertEqual(controls[e2e.row_id(rows)], (16, 48 + 20 * (rows - 1), 361, 13))
             self.assertEqual(controls[e2e.ID_OK], (92, 64 + 20 * rows, 97, 29))
             self.assertEqual(controls[e2e.ID_CANCEL], (208, 64 + 20 * rows, 97, 29))
             self.assertEqual(controls[e2e.ID_TEMPO], (352, 72 + 20 * rows, 33, 13))
 
     def test_sizes_and_positions(self):
-        for given in (1, 2, 3, 10, 12):
+        # One, three and ten rows are placed at every DPI by the DPI test.
+        for given in (2, 12):
             with self.subTest(options=given):
-                result = e2e.run(option_tail(given, "/Title Geometria /Text Prova"),
+                result = e2e.run(e2e.option_tail(given, "/Title Geometria /Text Prova"),
                                  ["wait-window", "dump", "key:Esc", "wait-exit:10000"])
                 self.assertIsNone(result.failure)
                 self.assertEqual(result.exit_code, 0)
                 screen = (result.screen["width"], result.screen["height"])
                 self.assertEqual(screen, (1280, 1024))
                 window = result.window()
-                shown = min(given, MAX_ROWS)
+                shown = min(given, e2e.MAX_ROWS)
                 self.assert_geometry(window, shown, self.DPI, screen)
                 self.assert_rows(window, shown)
 
     def assert_rows(self, window, shown):
         """The first `shown` rows carry the options in order; the rest are
         hidden, disabled, empty and unchecked."""
-        for row in range(1, MAX_ROWS + 1):
+        for row in range(1, e2e.MAX_ROWS + 1):
             with self.subTest(row=row):
-                child = window.child(row_id(row))
+                child = window.child(e2e.row_id(row))
                 self.assertEqual(child.style & e2e.BS_TYPEMASK, e2e.BS_AUTORADIOBUTTON)
                 if row <= shown:
                     self.assertTrue(child.visible and child.enabled)
@@ -148,7 +82,7 @@ class GeometryTest(DialogGeometryMixin, unittest.TestCase):
         self.assertIsNone(result.failure)
         window = result.window()
         self.assertEqual(window.child(e2e.ID_TESTO).text, prompt)
-        self.assertEqual(window.child(row_id(2)).text, option.strip())
+        self.assertEqual(window.child(e2e.row_id(2)).text, option.strip())
         self.assert_geometry(window, 3, self.DPI, (1280, 1024))
 
 
@@ -157,7 +91,7 @@ class WindowStyleTest(unittest.TestCase):
 
     @classmethod
     def setUpClass(cls):
-        cls.result = e2e.run(option_tail(3), ["wait-window", "dump", "key:Esc", "wait-exit:10000"])
+        cls.result = e2e.run(e2e.option_tail(3), ["wait-window", "dump", "key:Esc", "wait-exit:10000"])
 
     def setUp(self):
         self.assertIsNone(self.result.failure)
@@ -201,7 +135,7 @@ class WindowStyleTest(unittest.TestCase):
         focusable = [c.id for c in self.window.children
                      if c.visible and c.enabled and c.cls.lower() == "button"
                      and c.style & e2e.BS_TYPEMASK != e2e.BS_GROUPBOX]
-        self.assertEqual(focusable, [row_id(1), row_id(2), row_id(3), e2e.ID_OK, e2e.ID_CANCEL])
+        self.assertEqual(focusable, [e2e.row_id(1), e2e.row_id(2), e2e.row_id(3), e2e.ID_OK, e2e.ID_CANCEL])
 
 
 class LaunchStateTest(unittest.TestCase):
@@ -215,7 +149,7 @@ class LaunchStateTest(unittest.TestCase):
 
     def test_every_show_command(self):
         for show in range(12):
-            for tail, code in ((option_tail(2), 0), ("", 11)):
+            for tail, code in ((e2e.option_tail(2), 0), ("", 11)):
                 with self.subTest(show=show, tail=tail):
                     result = e2e.run(tail, ["wait-window", "dump", "post:WM_CLOSE",
                                             "wait-exit:10000"], show=show)
@@ -231,51 +165,48 @@ class LaunchStateTest(unittest.TestCase):
 class TabOrderTest(unittest.TestCase):
     def test_tab_walks_rows_ok_annulla(self):
         # The rows are one group: Tab enters it at the selected row.
-        result = e2e.run(option_tail(3, "/Default 2"),
+        result = e2e.run(e2e.option_tail(3, "/Default 2"),
                          ["wait-window", "dump", "key:Tab", "dump", "key:Tab", "dump",
                           "key:Tab", "dump", "key:Shift+Tab", "dump", "key:Esc",
                           "wait-exit:10000"])
         self.assertIsNone(result.failure)
-        self.assertEqual([focus_id(w) for w in result.windows()],
-                         [row_id(2), e2e.ID_OK, e2e.ID_CANCEL, row_id(2), e2e.ID_CANCEL])
-        self.assertEqual([w.child(row_id(2)).check for w in result.windows()], [1] * 5,
+        self.assertEqual([e2e.focus_id(w) for w in result.windows()],
+                         [e2e.row_id(2), e2e.ID_OK, e2e.ID_CANCEL, e2e.row_id(2), e2e.ID_CANCEL])
+        self.assertEqual([w.child(e2e.row_id(2)).check for w in result.windows()], [1] * 5,
                          "moving the focus does not change the selection")
         self.assertEqual(result.exit_code, 0)
 
     def test_arrows_stay_on_shown_rows(self):
         # From the last shown row the arrow key must not reach the hidden
         # rows below it.
-        result = e2e.run(option_tail(3, "/Default 3"),
+        result = e2e.run(e2e.option_tail(3, "/Default 3"),
                          ["wait-window", "key:Down", "dump", "key:Enter", "wait-exit:10000"])
         self.assertIsNone(result.failure)
         window = result.window()
-        focused = focus_id(window)
-        self.assertIn(focused, [row_id(r) for r in (1, 2, 3)])
+        focused = e2e.focus_id(window)
+        self.assertIn(focused, [e2e.row_id(r) for r in (1, 2, 3)])
         checked = [c.id for c in window.children if c.check == 1]
         self.assertEqual(checked, [focused], "the focused row is the selected one")
-        self.assertEqual(result.exit_code, focused - row_id(1) + 1)
+        self.assertEqual(result.exit_code, focused - e2e.row_id(1) + 1)
 
 
 class PreselectionTest(unittest.TestCase):
     """/Default with three options: which row starts selected and focused."""
 
+    # The set-up's reading of /Default and the first focus are unit-tested;
+    # these cases check that the window shows what they decide.
     CASES = [
         # (value of /Default, row selected or None)
         ("3", 3),
-        ("1", 1),
         ("5", None),
-        ("0", 1),
-        ("11", 1),
         ("abc", 1),
-        ("2.5", 3),   # 1.5 rounds to the even 2
-        ("1.5", 1),   # 0.5 rounds to the even 0
-        ("10.5", 1),  # 9.5 rounds to 10, out of range
+        ("2.5", 3),  # 1.5 rounds to the even 2
     ]
 
     def test_default_switch(self):
         for value, selected in self.CASES:
             with self.subTest(default=value):
-                tail = option_tail(3, f"/Default {value}")
+                tail = e2e.option_tail(3, f"/Default {value}")
                 # Enter performs OK: the exit code is the row that the
                 # program itself holds as selected.
                 steps = ["wait-window", "dump", "key:Enter", "sleep:300"]
@@ -284,17 +215,17 @@ class PreselectionTest(unittest.TestCase):
                 result = e2e.run(tail, steps + ["wait-exit:10000"])
                 self.assertIsNone(result.failure)
                 window = result.window()
-                checks = [window.child(row_id(r)).check for r in range(1, MAX_ROWS + 1)]
-                expected = [1 if r == selected else 0 for r in range(1, MAX_ROWS + 1)]
+                checks = [window.child(e2e.row_id(r)).check for r in range(1, e2e.MAX_ROWS + 1)]
+                expected = [1 if r == selected else 0 for r in range(1, e2e.MAX_ROWS + 1)]
                 self.assertEqual(checks, expected)
                 if selected is None:
-                    self.assertEqual(focus_id(window), e2e.ID_OK,
+                    self.assertEqual(e2e.focus_id(window), e2e.ID_OK,
                                      "with no row selected the focus starts on OK")
                     self.assertEqual(result.window(1).text, DEFAULT_CAPTION,
                                      "Enter with no row selected leaves the dialog up")
                     self.assertEqual(result.exit_code, 0)
                 else:
-                    self.assertEqual(focus_id(window), row_id(selected),
+                    self.assertEqual(e2e.focus_id(window), e2e.row_id(selected),
                                      "the focus starts on the selected row")
                     self.assertEqual(result.exit_code, selected)
 
@@ -309,14 +240,14 @@ class TextsTest(unittest.TestCase):
         options = ["日本語", "Ελληνικά", "Ünïcödé", "😀 faccina"]
         tail = " ".join([f'/Title "{title}"', f'/Text "{prompt}"']
                         + [f'/Option "{text}"' for text in options])
-        result = e2e.run(tail, ["wait-window", "dump", f"click:{row_id(4)}", "dump",
+        result = e2e.run(tail, ["wait-window", "dump", f"click:{e2e.row_id(4)}", "dump",
                                 f"click:{e2e.ID_OK}", "wait-exit:10000"])
         self.assertIsNone(result.failure)
         window = result.window()
         self.assertEqual(window.text, title)
         self.assertEqual(window.child(e2e.ID_TESTO).text, prompt)
-        self.assertEqual([window.child(row_id(r)).text for r in range(1, 5)], options)
-        self.assertEqual(result.window(1).child(row_id(4)).check, 1)
+        self.assertEqual([window.child(e2e.row_id(r)).text for r in range(1, 5)], options)
+        self.assertEqual(result.window(1).child(e2e.row_id(4)).check, 1)
         self.assertEqual(result.exit_code, 4)
 
     def test_empty_values(self):
@@ -327,14 +258,14 @@ class TextsTest(unittest.TestCase):
         window = result.window()
         self.assertEqual(window.text, "")
         self.assertEqual(window.child(e2e.ID_TESTO).text, "")
-        first = window.child(row_id(1))
+        first = window.child(e2e.row_id(1))
         self.assertEqual((first.text, first.visible, first.enabled, first.check),
                          ("", True, True, 1))
-        self.assertEqual(window.child(row_id(2)).text, "Due")
+        self.assertEqual(window.child(e2e.row_id(2)).text, "Due")
         self.assertEqual(result.exit_code, 1)
 
     def test_last_title_and_text_win(self):
-        result = e2e.run("/title Primo /TITLE Secondo /TEXT uno /text due " + option_tail(1),
+        result = e2e.run("/title Primo /TITLE Secondo /TEXT uno /text due " + e2e.option_tail(1),
                          ["wait-window", "dump", "key:Esc", "wait-exit:10000"])
         self.assertIsNone(result.failure)
         self.assertEqual(result.window().text, "Secondo")

@@ -17,6 +17,7 @@ import atexit
 import itertools
 import json
 import os
+import re
 import shutil
 import subprocess
 import tempfile
@@ -29,13 +30,23 @@ REPO = Path(__file__).resolve().parents[2]
 DIALOG_CLASS = "TolvaneScelta"
 MESSAGE_BOX_CLASS = "#32770"
 
-# Control ids of the dialog and of the message box.
-ID_OK = 1
-ID_CANCEL = 2
-ID_TESTO = 1001
-ID_FRAME = 1002
-ID_TEMPO = 1003
-ID_FIRST_OPTION = 1010
+
+
+def _control_ids():
+    """The dialog's control ids, as the program's control_ids.h gives them."""
+    header = (REPO / "src" / "dialog" / "control_ids.h").read_text()
+    return {name: int(value, 0) for name, value in
+            re.findall(r"constexpr int (kId\w+) = (\w+);", header)}
+
+
+_IDS = _control_ids()
+ID_OK = _IDS["kIdOk"]
+ID_CANCEL = _IDS["kIdAnnulla"]
+ID_TESTO = _IDS["kIdTesto"]
+ID_FRAME = _IDS["kIdFrame"]
+ID_TEMPO = _IDS["kIdTempo"]
+ID_FIRST_OPTION = _IDS["kIdFirstOption"]
+# The text of a system message box.
 ID_MESSAGE_TEXT = 0xFFFF
 
 # Button styles (low four bits) and static types.
@@ -69,6 +80,78 @@ def driver_exe():
 def crasher_exe():
     """The test program that fails on purpose, built next to the driver."""
     return driver_exe().parent / "tolvane_crasher.exe"
+
+MAX_ROWS = 10
+TWIPS_PER_INCH = 1440
+
+
+def row_id(row):
+    """Control id of option row `row`, counted from 1 like the options."""
+    return ID_FIRST_OPTION + row - 1
+
+
+def option_tail(count, *extra):
+    return " ".join([f"/Option Scelta{k}" for k in range(1, count + 1)] + list(extra))
+
+
+def countdown_text(seconds):
+    return f" {seconds}"
+
+
+def focus_id(window):
+    """The control id that has the focus in a dumped window, if any."""
+    focus = window["focus"]
+    return None if focus is None or focus["is_top"] else focus["id"]
+
+
+def twips_layout(rows):
+    """Client size and each control's (left, top, width, height), in twips and
+    client coordinates, with `rows` option rows shown."""
+    shrink = 300 * (MAX_ROWS - rows)
+    controls = {
+        ID_TESTO: (120, 60, 5715, 375),
+        ID_FRAME: (120, 480, 5715, 3315 - shrink),
+        ID_OK: (1380, 3960 - shrink, 1455, 435),
+        ID_CANCEL: (3120, 3960 - shrink, 1455, 435),
+        ID_TEMPO: (5280, 4080 - shrink, 495, 195),
+    }
+    # The rows stand 120 twips inside the frame and 240 below its top edge.
+    for row in range(1, rows + 1):
+        controls[row_id(row)] = (120 + 120, 480 + 240 + 300 * (row - 1), 5415, 195)
+    return (5970, 4620 - shrink), controls
+
+
+def to_pixels(twips, dpi):
+    # The nearest whole pixel, halves rounded up (every value here is positive).
+    return (2 * twips * dpi + TWIPS_PER_INCH) // (2 * TWIPS_PER_INCH)
+
+
+def pixel_layout(rows, dpi):
+    client, controls = twips_layout(rows)
+    return (tuple(to_pixels(v, dpi) for v in client),
+            {cid: tuple(to_pixels(v, dpi) for v in box) for cid, box in controls.items()})
+
+
+def box(child):
+    """A dumped child's (left, top, width, height) in client coordinates."""
+    left, top, right, bottom = child.rect
+    return (left, top, right - left, bottom - top)
+
+
+class DialogGeometryMixin:
+    """Checks that need a dumped dialog and the DPI it was laid out at."""
+
+    def assert_geometry(self, window, rows, dpi, screen):
+        client, controls = pixel_layout(rows, dpi)
+        self.assertEqual(window.client_size, client, "client area")
+        for control_id, expected in controls.items():
+            with self.subTest(control=control_id):
+                self.assertEqual(box(window.child(control_id)), expected)
+        left, top, right, bottom = window.rect
+        self.assertLessEqual(abs(left - (screen[0] - (right - left)) / 2), 1,
+                             f"centred across the screen: {window.rect}")
+        self.assertLessEqual(abs(top - (screen[1] - (bottom - top)) / 2), 1,
+                             f"centred down the screen: {window.rect}")
 
 
 class Environment:

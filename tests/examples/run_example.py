@@ -23,8 +23,6 @@ ROOT = Path(__file__).resolve().parents[2]
 EXAMPLES = ROOT / "examples"
 sys.path.insert(0, str(ROOT / "tests" / "e2e"))
 
-OPTION = 1010  # control id of the first option; option n is OPTION + n - 1
-
 # The dialog is answered with keys, as a user would: the focus starts on the
 # selected option, the arrow keys move the selection, Enter is OK and Esc is
 # Annulla. (The driver's mouse clicks were not reliable enough under Wine.)
@@ -37,7 +35,7 @@ class Case:
     output: list  # the lines that the batch file must print, in full
     code: int | None = None  # Tolvane's exit code, as the driver saw it
     where: str = "path"  # Tolvane.exe on the PATH, "beside" the batch or "missing"
-    window: str = "TolvaneScelta"  # the class of the window to answer
+    window: str | None = None  # the class of the window to answer; None: the dialog's
     title: str | None = None
     args: list = field(default_factory=list)  # "@NAME" stands for the file NAME below
     files: dict = field(default_factory=dict)  # NAME -> text, written with CRLF
@@ -121,7 +119,8 @@ def run_case(case):
         (work / "call.bat").write_bytes(crlf(f'@call "{e2e.windows_path(bat)}" {args}\n'))
         bat = work / "call.bat"
 
-    answer = e2e.attach(case.window, case.steps, title=case.title) if case.steps else None
+    window = case.window or e2e.DIALOG_CLASS
+    answer = e2e.attach(window, case.steps, title=case.title) if case.steps else None
     _, output = e2e.run_batch(bat, extra_env)
     result = answer.result() if answer else None
 
@@ -145,7 +144,7 @@ def run_case(case):
         if case.options is not None and not result.failure:
             window = result.window()
             shown = [c.text for c in window.visible_children("Button")
-                     if OPTION <= c.id < OPTION + 10]
+                     if e2e.row_id(1) <= c.id <= e2e.row_id(e2e.MAX_ROWS)]
             if shown != case.options:
                 problems.append(f"the dialog showed the options {shown!r},"
                                 f" expected {case.options!r}")
