@@ -21,7 +21,7 @@ class EndingTest(unittest.TestCase):
     def end(self, tail, steps, expected_exit):
         result = e2e.run(tail, ["wait-window", "dump", *steps, "wait-exit:10000"])
         self.assertIsNone(result.failure)
-        self.assertEqual(result.seen_classes(), [e2e.DIALOG_CLASS])
+        self.assertEqual(result.seen_kinds(), [e2e.DIALOG])
         self.assertEqual(result.exit_code, expected_exit)
         ending = [s for s in result.steps if s["step"] == steps[-1]][-1]
         self.assertLess(result.exit_after_visible_ms - ending["started_ms"], EXIT_WITHIN_MS,

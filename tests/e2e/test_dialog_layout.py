@@ -98,7 +98,7 @@ class WindowStyleTest(unittest.TestCase):
         self.window = self.result.window()
 
     def test_only_the_dialog_is_shown(self):
-        self.assertEqual(self.result.seen_classes(), [e2e.DIALOG_CLASS])
+        self.assertEqual(self.result.seen_kinds(), [e2e.DIALOG])
         self.assertEqual(self.result.exit_code, 0)
 
     def test_default_captions(self):

@@ -37,13 +37,13 @@ class HostileTailCase(unittest.TestCase):
         self.assertFalse(result.killed, result.failure)
         self.assertIn(result.exit_code, range(0, 12),
                       f"exit code {result.exit_code!r} (0x{(result.exit_code or 0):08x})")
-        shown = result.seen_classes()
+        shown = result.seen_kinds()
         self.assertEqual(len(shown), 1, f"exactly one window, not {shown}")
-        if shown == [e2e.MESSAGE_BOX_CLASS]:
+        if shown == [e2e.USAGE_BOX]:
             self.assertIsNone(result.failure)
             self.assertEqual(result.exit_code, 11)
         else:
-            self.assertEqual(shown, [e2e.DIALOG_CLASS])
+            self.assertEqual(shown, [e2e.DIALOG])
             if result.failure is not None:
                 self.assertIn("ended", result.failure)
                 self.assertIn(result.exit_code, range(1, 11))

@@ -36,7 +36,7 @@ class UsageBoxTest(unittest.TestCase):
 
     def assert_only_usage_box(self, result):
         self.assertIsNone(result.failure)
-        self.assertEqual(result.seen_classes(), [e2e.MESSAGE_BOX_CLASS],
+        self.assertEqual(result.seen_kinds(), [e2e.USAGE_BOX],
                          "only the usage box may become visible")
         box = result.window()
         self.assertEqual(box.cls, e2e.MESSAGE_BOX_CLASS)
@@ -86,7 +86,7 @@ class UsageDismissalTest(unittest.TestCase):
     def dismiss(self, *steps):
         result = e2e.run("", ["wait-window:#32770", *steps, "wait-exit:10000"])
         self.assertIsNone(result.failure)
-        self.assertEqual(result.seen_classes(), [e2e.MESSAGE_BOX_CLASS])
+        self.assertEqual(result.seen_kinds(), [e2e.USAGE_BOX])
         self.assertEqual(result.exit_code, 11)
         self.assertLess(result.exit_after_visible_ms, EXIT_WITHIN_MS)
         return result

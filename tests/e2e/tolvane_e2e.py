@@ -27,8 +27,12 @@ import wine_env
 
 REPO = Path(__file__).resolve().parents[2]
 
-DIALOG_CLASS = "TolvaneScelta"
+# The choice dialog and the usage box are both dialog boxes of the system's
+# class; the controls they hold tell them apart (see Result.seen_kinds).
+DIALOG_CLASS = "#32770"
 MESSAGE_BOX_CLASS = "#32770"
+DIALOG = "dialog"
+USAGE_BOX = "usage box"
 
 
 
@@ -273,8 +277,16 @@ class Result:
                 return step
         raise KeyError(name)
 
-    def seen_classes(self):
-        return [w["class"] for w in self.seen_windows]
+    def seen_kinds(self):
+        """The windows that became visible, in order: DIALOG, USAGE_BOX or,
+        for any other window, its class."""
+        def kind(window):
+            if window["class"] == DIALOG_CLASS and ID_TESTO in window["child_ids"]:
+                return DIALOG
+            if window["class"] == MESSAGE_BOX_CLASS and ID_MESSAGE_TEXT in window["child_ids"]:
+                return USAGE_BOX
+            return window["class"]
+        return [kind(w) for w in self.seen_windows]
 
 
 def _driver_command(env, steps, timeout, out_file):

@@ -7,7 +7,9 @@
 #include "resource_ids.h"
 
 #include <commctrl.h>
+#include <windowsx.h>
 
+#include <tuple>
 #include <utility>
 
 #ifndef WM_DPICHANGED
@@ -19,7 +21,6 @@
 
 namespace {
 
-constexpr wchar_t kDialogClassName[] = L"TolvaneScelta";
 constexpr UINT_PTR kTimerId = 1;
 constexpr UINT_PTR kSubclassId = 1;
 
@@ -80,22 +81,27 @@ HFONT CreateDialogFont(int dpi) {
     return CreateFontIndirectW(&font);
 }
 
-bool RegisterDialogClass(WNDPROC windowProc) {
+void SetIcons(HWND window) {
     const HINSTANCE instance = GetModuleHandleW(nullptr);
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof(windowClass);
-    windowClass.lpfnWndProc = windowProc;
-    windowClass.hInstance = instance;
-    windowClass.hIcon = static_cast<HICON>(
-        LoadImageW(instance, MAKEINTRESOURCEW(IDI_TOLVANE), IMAGE_ICON, GetSystemMetrics(SM_CXICON),
-                   GetSystemMetrics(SM_CYICON), LR_DEFAULTCOLOR));
-    windowClass.hIconSm = static_cast<HICON>(
-        LoadImageW(instance, MAKEINTRESOURCEW(IDI_TOLVANE), IMAGE_ICON,
-                   GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
-    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    windowClass.lpszClassName = kDialogClassName;
-    return RegisterClassExW(&windowClass) != 0;
+    for (const auto& [which, width, height] : {std::tuple{ICON_BIG, SM_CXICON, SM_CYICON},
+                                               std::tuple{ICON_SMALL, SM_CXSMICON, SM_CYSMICON}}) {
+        const HANDLE icon =
+            LoadImageW(instance, MAKEINTRESOURCEW(IDI_TOLVANE), IMAGE_ICON, GetSystemMetrics(width),
+                       GetSystemMetrics(height), LR_DEFAULTCOLOR);
+        SendMessageW(window, WM_SETICON, which, reinterpret_cast<LPARAM>(icon));
+    }
+}
+
+// Turns off the dialog manager's own rescaling at a change of DPI (Windows
+// 10, 1703 and later): the dialog lays itself out from its twips.
+void KeepOwnDpiLayout(HWND window) {
+    using SetDialogDpiChangeBehaviorFn = BOOL(WINAPI*)(HWND, int, int);
+    constexpr int kDisableAll = 1; // DDC_DISABLE_ALL
+    const auto setBehavior = reinterpret_cast<SetDialogDpiChangeBehaviorFn>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleW(L"user32.dll"), "SetDialogDpiChangeBehavior")));
+    if (setBehavior != nullptr) {
+        setBehavior(window, kDisableAll, kDisableAll);
+    }
 }
 
 } // namespace
@@ -121,16 +127,29 @@ DialogWindow* DialogWindow::Load(const SwitchTable& switches) {
 }
 
 bool DialogWindow::Create(const DialogSetup& setup) {
-    if (!RegisterDialogClass(WindowProc)) {
-        return false;
-    }
+    // A dialog box of the system's dialog class, so that screen readers and
+    // the dialog manager know it as one. The template holds no controls and
+    // no size: both come from the control table and the twips.
+#pragma pack(push, 2)
+    struct EmptyDialogTemplate {
+        DLGTEMPLATE header;
+        WORD menu;
+        WORD windowClass;
+        WORD title;
+    };
+#pragma pack(pop)
+    alignas(DWORD) const EmptyDialogTemplate dialogTemplate{
+        {kWindowStyle, kWindowExStyle, 0, 0, 0, 0, 0}, 0, 0, 0};
     // Created at the origin of the primary screen, so that the window has
     // that screen's DPI when the layout is worked out.
-    window_ = CreateWindowExW(kWindowExStyle, kDialogClassName, setup.caption.c_str(), kWindowStyle,
-                              0, 0, 0, 0, nullptr, nullptr, GetModuleHandleW(nullptr), this);
+    window_ = CreateDialogIndirectParamW(GetModuleHandleW(nullptr), &dialogTemplate.header, nullptr,
+                                         DialogProc, reinterpret_cast<LPARAM>(this));
     if (window_ == nullptr) {
         return false;
     }
+    SetWindowTextW(window_, setup.caption.c_str());
+    SetIcons(window_);
+    KeepOwnDpiLayout(window_);
     // Created in tab order, which is the order of the table.
     controls_ = ControlTable(setup);
     for (const ControlSpec& spec : controls_) {
@@ -144,14 +163,7 @@ bool DialogWindow::Create(const DialogSetup& setup) {
     }
     PlaceControls(DpiOfWindow(window_));
 
-    // A group box lets clicks through to whatever lies below it. This frame
-    // takes its own clicks instead, so it must lie below the rows it
-    // surrounds or it would swallow theirs; it never takes the focus, so its
-    // place in the z-order does not change the tab order.
-    const HWND frame = Control(kIdFrame);
-    SetWindowSubclass(frame, FrameProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
-    SetWindowPos(frame, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    SetWindowLongPtrW(frame, GWL_STYLE, GetWindowLongPtrW(frame, GWL_STYLE) | WS_CLIPSIBLINGS);
+    SetWindowSubclass(Control(kIdFrame), FrameProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
 
     // Access-key underlines follow the keyboard cues, as in a dialog box.
     SendMessageW(window_, WM_CHANGEUISTATE, MAKEWPARAM(UIS_INITIALIZE, 0), 0);
@@ -233,6 +245,16 @@ bool DialogWindow::PreTranslateMessage(MSG& msg) {
         }
     }
     return IsDialogMessageW(window_, &msg) != FALSE;
+}
+
+bool DialogWindow::IsOverShownRow(POINT screenPoint) const {
+    for (int i = 0; i < state_.NumOptions; ++i) {
+        RECT row{};
+        if (GetWindowRect(Control(kIdFirstOption + i), &row) && PtInRect(&row, screenPoint)) {
+            return true;
+        }
+    }
+    return false;
 }
 
 bool DialogWindow::IsOwnWindow(HWND window) const {
@@ -317,72 +339,89 @@ void DialogWindow::OnDpiChanged(int dpi, const RECT& suggested) {
                  SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-LRESULT DialogWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+bool DialogWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     switch (message) {
     case WM_COMMAND:
         OnCommand(LOWORD(wParam), HIWORD(wParam));
-        return 0;
+        return true;
     case WM_TIMER:
         if (wParam == kTimerId) {
             Apply(tmrTimer_Timer(state_, SelectedRow(), MonotonicMs()));
         }
-        return 0;
+        return true;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
         Notify({Input::ClickOnBackground});
-        return 0;
+        return true;
     case WM_ACTIVATE:
-        // As a dialog box does: the focus returns to the control that had it.
+        // The focus returns to the control that had it; the dialog manager's
+        // own choice could be a row that is not selected, which Windows would
+        // select.
         if (LOWORD(wParam) == WA_INACTIVE) {
             SaveFocus();
         } else {
             RestoreFocus();
         }
-        return 0;
+        return true;
+    case WM_SETFOCUS:
+        RestoreFocus();
+        return true;
     case DM_GETDEFID:
-        return MAKELRESULT(kIdOk, DC_HASDEFID);
+        result = MAKELRESULT(kIdOk, DC_HASDEFID);
+        return true;
     case WM_CLOSE:
         Apply(Form_Unload());
-        return 0;
+        return true;
     case WM_QUERYENDSESSION:
-        return TRUE;
+        result = TRUE;
+        return true;
     case WM_ENDSESSION:
         if (wParam != FALSE) {
             Apply(Form_Unload());
         }
-        return 0;
+        return true;
     case WM_GETDPISCALEDSIZE:
         // The size at the new DPI comes from the layout, not from scaling
         // the old size, so that rounding never accumulates.
         *reinterpret_cast<SIZE*>(lParam) = OuterSizeAt(static_cast<int>(wParam));
-        return TRUE;
+        result = TRUE;
+        return true;
     case WM_DPICHANGED:
         OnDpiChanged(LOWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
-        return 0;
+        return true;
     default:
-        return DefWindowProcW(window_, message, wParam, lParam);
+        return false;
     }
 }
 
-LRESULT CALLBACK DialogWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* self = reinterpret_cast<DialogWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (self == nullptr) {
-        if (message != WM_NCCREATE) {
-            return DefWindowProcW(window, message, wParam, lParam);
-        }
-        self = static_cast<DialogWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+INT_PTR CALLBACK DialogWindow::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_INITDIALOG) {
+        auto* self = reinterpret_cast<DialogWindow*>(lParam);
         self->window_ = window;
-        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+        SetWindowLongPtrW(window, DWLP_USER, lParam);
+        return FALSE; // the focus is set when the dialog is activated
     }
-    return self->HandleMessage(message, wParam, lParam);
+    auto* self = reinterpret_cast<DialogWindow*>(GetWindowLongPtrW(window, DWLP_USER));
+    LRESULT result = 0;
+    if (self == nullptr || !self->HandleMessage(message, wParam, lParam, result)) {
+        return FALSE;
+    }
+    SetWindowLongPtrW(window, DWLP_MSGRESULT, result);
+    return TRUE;
 }
 
 LRESULT CALLBACK DialogWindow::FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
                                          UINT_PTR, DWORD_PTR self) {
     auto* dialog = reinterpret_cast<DialogWindow*>(self);
     switch (message) {
-    case WM_NCHITTEST:
-        return HTCLIENT;
+    case WM_NCHITTEST: {
+        // A group box lets every click through to what lies below it. The
+        // frame takes its own clicks, outside the rows, which lie below it in
+        // the z-order: it stands before them in the tab order, where screen
+        // readers look for the box around a radio button.
+        const POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        return dialog->IsOverShownRow(point) ? HTTRANSPARENT : HTCLIENT;
+    }
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
         dialog->Notify({Input::ClickOnFrame});

@@ -40,6 +40,7 @@ class DialogWindow {
     SIZE OuterSizeAt(int dpi) const;
     HWND Control(int id) const { return GetDlgItem(window_, id); }
     bool IsOwnWindow(HWND window) const;
+    bool IsOverShownRow(POINT screenPoint) const;
 
     void Apply(const DialogResponse& response);
     // Stops the countdown when the event is one that stops it.
@@ -49,11 +50,12 @@ class DialogWindow {
     void SaveFocus();
     void RestoreFocus();
 
-    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    // False for a message that the dialog manager handles as it would.
+    bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
     void OnCommand(int id, int code);
     void OnDpiChanged(int dpi, const RECT& suggested);
 
-    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
                                       UINT_PTR id, DWORD_PTR self);
     static LRESULT CALLBACK RowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,

@@ -168,8 +168,18 @@ struct SeenWindow {
     HWND window;
     std::wstring className;
     std::wstring text;
+    std::vector<int> childIds; // what tells a dialog from a message box
     double atMs;
 };
+
+std::vector<int> ChildIds(HWND window) {
+    std::vector<int> ids;
+    for (HWND child = GetWindow(window, GW_CHILD); child != nullptr;
+         child = GetWindow(child, GW_HWNDNEXT)) {
+        ids.push_back(GetDlgCtrlID(child));
+    }
+    return ids;
+}
 
 // The process under test and what has been observed of it so far.
 class Session {
@@ -309,7 +319,7 @@ void Session::Observe() {
             if (!visibleAt_) {
                 visibleAt_ = at;
             }
-            seen_.push_back({window, ClassName(window), WindowText(window), at});
+            seen_.push_back({window, ClassName(window), WindowText(window), ChildIds(window), at});
         }
     }
 }
@@ -809,6 +819,11 @@ void Session::Finish(JsonWriter& report) {
         report.BeginObject();
         report.Key("class").String(seen.className);
         report.Key("text").String(seen.text);
+        report.Key("child_ids").BeginArray();
+        for (int id : seen.childIds) {
+            report.Int(id);
+        }
+        report.EndArray();
         report.Key("at_ms").Number(seen.atMs);
         report.EndObject();
     }
