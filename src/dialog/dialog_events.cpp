@@ -1,5 +1,6 @@
 #include "dialog/dialog_events.h"
 
+#include "dialog/announcement.h"
 #include "dialog/ok_action.h"
 #include "startup/exit_codes.h"
 
@@ -25,9 +26,11 @@ DialogResponse Form_Unload() {
 DialogResponse tmrTimer_Timer(DialogState& state, std::optional<int> selectedRow,
                               std::int64_t nowMs) {
     DialogResponse response;
-    if (TakeDueTick(state.countdown, nowMs) == TickAction::OkAction) {
+    const TickAction action = TakeDueTick(state.countdown, nowMs);
+    if (action == TickAction::OkAction) {
         response.exitCode = OkAction(selectedRow, state.NumOptions);
     }
+    response.announce = action == TickAction::ShowSeconds && IsAnnouncedAfterTick(state.countdown);
     // The timer is re-armed for the next deadline after every message.
     response.countdownChanged = IsTimerEnabled(state.countdown);
     return response;

@@ -1,5 +1,13 @@
 #pragma once
 
+// The dialog's event handlers. Each is named after the event of the dialog
+// or of one of its controls that it answers, as the control's name and the
+// event's joined by an underscore: cmdOk_Click for a click on the OK button,
+// tmrTimer_Timer for a tick of the countdown's timer, Form_Load and
+// Form_Unload for the dialog itself being set up and closed. The Win32
+// window turns its messages into these calls and the responses into changes
+// of the window; the handlers themselves know nothing of Windows.
+
 #include "dialog/countdown.h"
 
 #include <cstdint>
@@ -15,6 +23,7 @@ struct DialogState {
 struct DialogResponse {
     std::optional<unsigned> exitCode; // end the process with this code
     bool countdownChanged = false;    // show the countdown's new state
+    bool announce = false;            // read the countdown out to a screen reader
 };
 
 // The dialog's event handlers. `selectedRow` is the row whose button is
