@@ -82,10 +82,11 @@ start_display() {
 
 # A Wine prefix that renders at the given DPI (Wine reads LogPixels under
 # HKCU\Control Panel\Desktop) and that finds CJK glyphs: the dialog font falls
-# back to DejaVu Sans, which gets Droid Sans Fallback linked to it.
+# back to DejaVu Sans, which gets Droid Sans Fallback linked to it. A second
+# argument names the prefix.
 prepare_prefix() {
     local dpi=$1
-    export WINEPREFIX=$work/wineprefix-$dpi
+    export WINEPREFIX=$work/wineprefix-${2:-$dpi}
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
         echo "== Creating the Wine prefix $WINEPREFIX (first run only)"
         mkdir -p "$WINEPREFIX"
@@ -141,4 +142,42 @@ for dpi in 96 144; do
     wineserver -k 2>/dev/null || true
     stop_display
 done
+# The system colours of Windows' "High Contrast Black" scheme, and the high
+# contrast switched on: every control of the dialog must draw in them.
+set_high_contrast() {
+    cat >"$work/high-contrast.reg" <<'REG'
+Windows Registry Editor Version 5.00
+
+[HKEY_CURRENT_USER\Control Panel\Colors]
+"Background"="0 0 0"
+"ButtonFace"="0 0 0"
+"ButtonText"="255 255 255"
+"ButtonHilight"="255 255 255"
+"ButtonLight"="192 192 192"
+"ButtonShadow"="128 128 128"
+"ButtonDkShadow"="128 128 128"
+"GrayText"="0 255 0"
+"Hilight"="128 0 128"
+"HilightText"="255 255 255"
+"Window"="0 0 0"
+"WindowText"="255 255 255"
+"WindowFrame"="255 255 255"
+
+[HKEY_CURRENT_USER\Control Panel\Accessibility\HighContrast]
+"Flags"="127"
+"High Contrast Scheme"="High Contrast Black"
+REG
+    wine regedit /S "$(winepath -w "$work/high-contrast.reg")" >/dev/null 2>&1
+    wineserver -k 2>/dev/null || true
+    wineserver --wait
+}
+
+echo "== Pictures in high contrast at 96 DPI"
+start_display 96
+prepare_prefix 96 high-contrast
+set_high_contrast
+shoot "alto-contrasto-96" /Title Backup /Text "Scegli il tipo" /Option Completo \
+    /Option Incrementale /Option "Solo &documenti" /Default 2 /Timeout 10
+wineserver -k 2>/dev/null || true
+stop_display
 echo "== Done: the pictures are in docs/img/"

@@ -251,6 +251,7 @@ class Result:
         self.killed = data.get("killed")
         self.timed_out = data.get("timed_out")
         self.seen_windows = data.get("seen_windows", [])
+        self.win_events = data.get("win_events", [])
         self.screen = data.get("screen")
 
     @property
@@ -303,11 +304,12 @@ def _tail_file(env, tail):
     return path
 
 
-def _collect(process_args, env, out_file, timeout, stderr_file):
+def _collect(process_args, env, out_file, timeout, stderr_file, wine_debug=None):
     # Output goes to files, not pipes: a stray Wine process that inherited a
     # pipe would keep it open and hang the reader.
+    run_env = dict(env.env, WINEDEBUG=wine_debug) if wine_debug else env.env
     with open(stderr_file, "wb") as err:
-        status = subprocess.run(process_args, env=env.env, stdin=subprocess.DEVNULL,
+        status = subprocess.run(process_args, env=run_env, stdin=subprocess.DEVNULL,
                                 stdout=subprocess.DEVNULL, stderr=err,
                                 timeout=timeout + 30).returncode
     stderr = stderr_file.read_text(errors="replace")
@@ -318,10 +320,11 @@ def _collect(process_args, env, out_file, timeout, stderr_file):
 
 
 def run(tail="", steps=("wait-window", "dump", "key:Enter", "wait-exit"), timeout=30,
-        exe=None, environment=None, show=None):
+        exe=None, environment=None, show=None, wine_debug=None):
     """Starts Tolvane.exe with this command-line tail and runs the steps, in
     the given Environment or else the shared one. `show` is the launcher's
-    STARTUPINFO show command, if any."""
+    STARTUPINFO show command, if any; `wine_debug` a WINEDEBUG setting, whose
+    trace ends up in Result.stderr."""
     env = environment or Environment.get()
     out_file = env.scratch_file(".json")
     args = _driver_command(env, steps, timeout, out_file)
@@ -329,7 +332,7 @@ def run(tail="", steps=("wait-window", "dump", "key:Enter", "wait-exit"), timeou
              "--tail-file", windows_path(_tail_file(env, tail))]
     if show is not None:
         args += ["--show", str(show)]
-    return _collect(args, env, out_file, timeout, env.scratch_file(".stderr"))
+    return _collect(args, env, out_file, timeout, env.scratch_file(".stderr"), wine_debug)
 
 
 class Attached:

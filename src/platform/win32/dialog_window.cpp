@@ -1,5 +1,6 @@
 #include "platform/win32/dialog_window.h"
 
+#include "dialog/announcement.h"
 #include "dialog/control_ids.h"
 #include "platform/win32/dpi.h"
 #include "platform/win32/first_show.h"
@@ -7,6 +8,7 @@
 #include "resource_ids.h"
 
 #include <commctrl.h>
+#include <oleacc.h>
 #include <windowsx.h>
 
 #include <tuple>
@@ -164,6 +166,7 @@ bool DialogWindow::Create(const DialogSetup& setup) {
     PlaceControls(DpiOfWindow(window_));
 
     SetWindowSubclass(Control(kIdFrame), FrameProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
+    SetWindowSubclass(Control(kIdTempo), TempoProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
 
     // Access-key underlines follow the keyboard cues, as in a dialog box.
     SendMessageW(window_, WM_CHANGEUISTATE, MAKEWPARAM(UIS_INITIALIZE, 0), 0);
@@ -210,6 +213,9 @@ void DialogWindow::Show() {
         SetForegroundWindow(window_);
     }
     UpdateWindow(window_);
+    if (IsAnnouncedWhenShown(state_.countdown)) {
+        AnnounceLiveRegion(Control(kIdTempo));
+    }
 }
 
 bool DialogWindow::PreTranslateMessage(MSG& msg) {
@@ -268,6 +274,9 @@ void DialogWindow::Apply(const DialogResponse& response) {
     if (response.countdownChanged) {
         ShowCountdown();
     }
+    if (response.announce) {
+        AnnounceLiveRegion(Control(kIdTempo));
+    }
 }
 
 void DialogWindow::Notify(const InputEvent& event) {
@@ -293,6 +302,53 @@ void DialogWindow::ShowCountdown() {
     // every WM_TIMER a little late, and a periodic timer would add that up.
     const std::int64_t delay = MsUntilNextTick(state_.countdown, MonotonicMs());
     SetTimer(window_, kTimerId, static_cast<UINT>(delay), nullptr);
+}
+
+const std::wstring& DialogWindow::TextOf(int id) const {
+    for (const ControlSpec& spec : controls_) {
+        if (spec.id == id) {
+            return spec.text;
+        }
+    }
+    static const std::wstring none;
+    return none;
+}
+
+LRESULT DialogWindow::AnswerGetObject(HWND window, WPARAM wParam, LPARAM lParam) {
+    // A screen reader is about: the countdown label becomes a live region
+    // before anything is read out. Tried once, since it loads the
+    // accessibility DLLs.
+    if (!liveRegionTried_) {
+        liveRegionTried_ = true;
+        MarkPoliteLiveRegion(Control(kIdTempo));
+    }
+    const auto overrides = [this, window]() {
+        return window == window_             ? DialogOverrides()
+               : window == Control(kIdFrame) ? FrameOverrides()
+                                             : TempoOverrides();
+    };
+    return ::AnswerGetObject(window, wParam, lParam, overrides);
+}
+
+AccessibleOverrides DialogWindow::DialogOverrides() const {
+    // Read out when the dialog opens: what the dialog asks.
+    return {std::nullopt, ROLE_SYSTEM_DIALOG, SpokenText(TextOf(kIdTesto)), true};
+}
+
+AccessibleOverrides DialogWindow::FrameOverrides() const {
+    // The question is read out before the rows inside the frame.
+    return {SpokenText(TextOf(kIdTesto)), ROLE_SYSTEM_GROUPING};
+}
+
+AccessibleOverrides DialogWindow::TempoOverrides() const {
+    if (!IsTimerEnabled(state_.countdown)) {
+        return {};
+    }
+    const std::optional<int> row = SelectedRow();
+    return {CountdownAnnouncement(
+        state_.countdown.SecondsLeft,
+        row ? std::optional<SelectedOption>({*row + 1, TextOf(kIdFirstOption + *row)})
+            : std::nullopt)};
 }
 
 std::optional<int> DialogWindow::SelectedRow() const {
@@ -389,6 +445,9 @@ bool DialogWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRE
     case WM_DPICHANGED:
         OnDpiChanged(LOWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
         return true;
+    case WM_GETOBJECT:
+        result = AnswerGetObject(window_, wParam, lParam);
+        return result != 0;
     default:
         return false;
     }
@@ -426,9 +485,25 @@ LRESULT CALLBACK DialogWindow::FrameProc(HWND window, UINT message, WPARAM wPara
     case WM_LBUTTONDBLCLK:
         dialog->Notify({Input::ClickOnFrame});
         return 0;
+    case WM_GETOBJECT:
+        if (const LRESULT object = dialog->AnswerGetObject(window, wParam, lParam)) {
+            return object;
+        }
+        return DefSubclassProc(window, message, wParam, lParam);
     default:
         return DefSubclassProc(window, message, wParam, lParam);
     }
+}
+
+LRESULT CALLBACK DialogWindow::TempoProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                         UINT_PTR, DWORD_PTR self) {
+    if (message == WM_GETOBJECT) {
+        auto* dialog = reinterpret_cast<DialogWindow*>(self);
+        if (const LRESULT object = dialog->AnswerGetObject(window, wParam, lParam)) {
+            return object;
+        }
+    }
+    return DefSubclassProc(window, message, wParam, lParam);
 }
 
 LRESULT CALLBACK DialogWindow::RowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,

@@ -3,6 +3,7 @@
 #include "dialog/dialog_controls.h"
 #include "dialog/dialog_events.h"
 #include "dialog/dialog_input.h"
+#include "platform/win32/accessibility.h"
 #include "platform/win32/win32_handles.h"
 #include "startup/command_line_parser.h"
 
@@ -39,6 +40,7 @@ class DialogWindow {
     void SizeAndCentre(int dpi);
     SIZE OuterSizeAt(int dpi) const;
     HWND Control(int id) const { return GetDlgItem(window_, id); }
+    const std::wstring& TextOf(int id) const;
     bool IsOwnWindow(HWND window) const;
     bool IsOverShownRow(POINT screenPoint) const;
 
@@ -46,6 +48,12 @@ class DialogWindow {
     // Stops the countdown when the event is one that stops it.
     void Notify(const InputEvent& event);
     void ShowCountdown();
+
+    // What screen readers are told beyond what the controls show.
+    LRESULT AnswerGetObject(HWND window, WPARAM wParam, LPARAM lParam);
+    AccessibleOverrides DialogOverrides() const;
+    AccessibleOverrides FrameOverrides() const;
+    AccessibleOverrides TempoOverrides() const;
     std::optional<int> SelectedRow() const;
     void SaveFocus();
     void RestoreFocus();
@@ -60,6 +68,8 @@ class DialogWindow {
                                       UINT_PTR id, DWORD_PTR self);
     static LRESULT CALLBACK RowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
                                     UINT_PTR id, DWORD_PTR self);
+    static LRESULT CALLBACK TempoProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                      UINT_PTR id, DWORD_PTR self);
 
     HWND window_ = nullptr;
     std::vector<ControlSpec> controls_;
@@ -67,4 +77,5 @@ class DialogWindow {
     UniqueFont font_;
     std::wstring tempoText_;
     DialogState state_;
+    bool liveRegionTried_ = false;
 };

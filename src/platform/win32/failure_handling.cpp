@@ -61,6 +61,9 @@ void __throw_bad_alloc() {
 void __throw_bad_array_new_length() {
     EndAfterFailure();
 }
+void __throw_bad_function_call() {
+    EndAfterFailure();
+}
 void __throw_length_error(const char*) {
     EndAfterFailure();
 }

@@ -1,11 +1,14 @@
 // Runs a program under test, drives its windows with real input and reports
 // what it saw as one JSON object on stdout (and in --out). kUsage lists the
 // steps.
+#include "accessibility_probe.h"
 #include "input.h"
 #include "json_writer.h"
 #include "window_info.h"
 
 #include <windows.h>
+
+#include <objbase.h>
 
 #include <algorithm>
 #include <cwchar>
@@ -45,6 +48,7 @@ const char kUsage[] =
     "  wait-change:ID[:MS]        wait until a child's text or visibility changes\n"
     "  watch:ID:MS                record every change of a child for MS or until exit\n"
     "  ink:ID                     bounding box of what is drawn on a child, from the screen\n"
+    "  accessible:ID              what a screen reader reads of a child, or of the window (0)\n"
     "  wait-exit[:MS]             wait for the process to end; killed on timeout\n";
 
 LARGE_INTEGER g_frequency;
@@ -217,6 +221,7 @@ class Session {
     bool StepWaitChange(const std::vector<std::wstring>& args, JsonWriter& json);
     bool StepWatch(const std::vector<std::wstring>& args, JsonWriter& json);
     bool StepInk(const std::vector<std::wstring>& args, JsonWriter& json);
+    bool StepAccessible(const std::vector<std::wstring>& args, JsonWriter& json);
     bool StepSleep(const std::vector<std::wstring>& args, JsonWriter& json);
     bool StepWaitExit(const std::vector<std::wstring>& args, JsonWriter& json);
     bool FinishClick(POINT point, JsonWriter& json);
@@ -273,6 +278,7 @@ bool Session::Start(const std::wstring& exe, const std::wstring& tail, std::opti
     CloseHandle(info.hThread);
     process_ = info.hProcess;
     processId_ = info.dwProcessId;
+    StartWinEventRecording(processId_, [this] { return SinceVisible().value_or(-1); });
     report.Key("pid").Int(processId_);
     report.Key("exe_icons");
     DumpFileIcons(report, exe);
@@ -355,9 +361,15 @@ template <typename Done> bool Session::WaitFor(Done done, double timeoutMs) {
         if (ended || NowMs() >= end) {
             return false;
         }
-        // Waiting on the process rather than sleeping notes its end at once.
-        if (WaitForSingleObject(process_, kPollMs) == WAIT_OBJECT_0) {
+        // Waiting on the process rather than sleeping notes its end at once;
+        // the messages that come meanwhile (the window events recorded) are
+        // taken in.
+        if (MsgWaitForMultipleObjects(1, &process_, FALSE, kPollMs, QS_ALLINPUT) == WAIT_OBJECT_0) {
             Exited();
+        }
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            DispatchMessageW(&msg);
         }
     }
 }
@@ -722,6 +734,24 @@ bool Session::StepInk(const std::vector<std::wstring>& args, JsonWriter& json) {
     return true;
 }
 
+bool Session::StepAccessible(const std::vector<std::wstring>& args, JsonWriter& json) {
+    if (!NeedWindow(json)) {
+        return false;
+    }
+    long long id = 0;
+    if (args.size() != 2 || !ParseNumber(args[1], &id)) {
+        json.Key("error").Ascii("usage: accessible:ID");
+        return false;
+    }
+    const HWND target = id == 0 ? window_ : ChildNamedBy(args, json);
+    if (target == nullptr) {
+        return false;
+    }
+    json.Key("accessible");
+    DumpAccessible(json, target);
+    return true;
+}
+
 bool Session::StepSleep(const std::vector<std::wstring>& args, JsonWriter& json) {
     long long ms = 0;
     if (args.size() != 2 || !ParseNumber(args[1], &ms)) {
@@ -793,6 +823,8 @@ bool Session::RunStep(const std::wstring& step, JsonWriter& json) {
         ok = StepWatch(args, json);
     } else if (name == L"ink") {
         ok = StepInk(args, json);
+    } else if (name == L"accessible") {
+        ok = StepAccessible(args, json);
     } else if (name == L"wait-exit") {
         ok = StepWaitExit(args, json);
     } else {
@@ -828,6 +860,8 @@ void Session::Finish(JsonWriter& report) {
         report.EndObject();
     }
     report.EndArray();
+    report.Key("win_events");
+    DumpWinEvents(report);
     report.Key("killed").Bool(killed_);
     report.Key("timed_out").Bool(timedOut_);
     report.Key("exit_code");
@@ -932,6 +966,8 @@ std::optional<std::wstring> ParseOptions(int argc, wchar_t** argv, Options& opti
 int wmain(int argc, wchar_t** argv) {
     // Coordinates in physical pixels, whatever the display's scaling.
     SetProcessDPIAware();
+    // The accessibility objects of the program under test come through COM.
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     QueryPerformanceFrequency(&g_frequency);
     QueryPerformanceCounter(&g_origin);
 

@@ -1,0 +1,373 @@
+#include "platform/win32/accessibility.h"
+
+#include <oleacc.h>
+
+#include <string>
+#include <vector>
+
+#ifndef EVENT_OBJECT_LIVEREGIONCHANGED
+#define EVENT_OBJECT_LIVEREGIONCHANGED 0x8019
+#endif
+
+namespace {
+
+// Not in every SDK's import libraries, so given here.
+constexpr GUID kClsidAccPropServices = {
+    0xb5f8350b, 0x0548, 0x48b1, {0xa6, 0xee, 0x88, 0xbd, 0x00, 0xb4, 0xa5, 0xe7}};
+constexpr GUID kIidAccPropServices = {
+    0x6e26e776, 0x04f0, 0x495d, {0x80, 0xe4, 0x33, 0x30, 0x35, 0x2e, 0x31, 0x69}};
+// UI Automation's LiveSetting property, and its value Polite.
+constexpr GUID kLiveSettingProperty = {
+    0xc12bcd8e, 0x2a8e, 0x4950, {0x8a, 0xe7, 0x36, 0x25, 0x11, 0x1d, 0x58, 0xeb}};
+constexpr long kPolite = 1;
+
+using CreateStdAccessibleObjectFn = HRESULT(WINAPI*)(HWND, LONG, REFIID, void**);
+using LresultFromObjectFn = LRESULT(WINAPI*)(REFIID, WPARAM, LPUNKNOWN);
+using WindowFromAccessibleObjectFn = HRESULT(WINAPI*)(IAccessible*, HWND*);
+using SysAllocStringLenFn = BSTR(WINAPI*)(const OLECHAR*, UINT);
+using CoInitializeExFn = HRESULT(WINAPI*)(LPVOID, DWORD);
+using CoCreateInstanceFn = HRESULT(WINAPI*)(REFCLSID, LPUNKNOWN, DWORD, REFIID, LPVOID*);
+
+// The functions taken from the accessibility DLLs; all null when one is
+// missing.
+struct AccessibilityApi {
+    CreateStdAccessibleObjectFn createStdAccessibleObject = nullptr;
+    LresultFromObjectFn lresultFromObject = nullptr;
+    WindowFromAccessibleObjectFn windowFromAccessibleObject = nullptr;
+    SysAllocStringLenFn sysAllocStringLen = nullptr;
+    CoCreateInstanceFn coCreateInstance = nullptr;
+};
+
+// By its full path in System32, never from the program's or the current
+// folder, on every version of Windows.
+HMODULE LoadSystemDll(const wchar_t* name) {
+    wchar_t path[MAX_PATH];
+    const UINT length = GetSystemDirectoryW(path, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) {
+        return nullptr;
+    }
+    std::wstring file(path, length);
+    file += L'\\';
+    file += name;
+    return LoadLibraryW(file.c_str());
+}
+
+template <typename Fn> Fn ProcAddress(HMODULE module, const char* name) {
+    return module == nullptr
+               ? nullptr
+               : reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+}
+
+AccessibilityApi Load() {
+    const HMODULE oleacc = LoadSystemDll(L"oleacc.dll");
+    const HMODULE oleaut32 = LoadSystemDll(L"oleaut32.dll");
+    const HMODULE ole32 = LoadSystemDll(L"ole32.dll");
+    const AccessibilityApi api{
+        ProcAddress<CreateStdAccessibleObjectFn>(oleacc, "CreateStdAccessibleObject"),
+        ProcAddress<LresultFromObjectFn>(oleacc, "LresultFromObject"),
+        ProcAddress<WindowFromAccessibleObjectFn>(oleacc, "WindowFromAccessibleObject"),
+        ProcAddress<SysAllocStringLenFn>(oleaut32, "SysAllocStringLen"),
+        ProcAddress<CoCreateInstanceFn>(ole32, "CoCreateInstance")};
+    const auto coInitializeEx = ProcAddress<CoInitializeExFn>(ole32, "CoInitializeEx");
+    if (api.createStdAccessibleObject == nullptr || api.lresultFromObject == nullptr ||
+        api.windowFromAccessibleObject == nullptr || api.sysAllocStringLen == nullptr ||
+        api.coCreateInstance == nullptr || coInitializeEx == nullptr) {
+        return {};
+    }
+    // Handing an object to a screen reader goes through COM, which needs the
+    // thread in an apartment: the window's thread becomes a single-threaded
+    // one, whose message loop serves the screen reader's calls.
+    const HRESULT com = coInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    if (FAILED(com) && com != RPC_E_CHANGED_MODE) {
+        return {};
+    }
+    return api;
+}
+
+const AccessibilityApi& Api() {
+    // Loaded on the first request; the DLLs stay for the rest of the process.
+    static const AccessibilityApi api = Load();
+    return api;
+}
+
+bool IsSelf(const VARIANT& child) {
+    return child.vt == VT_I4 && child.lVal == CHILDID_SELF;
+}
+
+void ReleaseChild(VARIANT& child) {
+    if (child.vt == VT_DISPATCH && child.pdispVal != nullptr) {
+        child.pdispVal->Release();
+    }
+    child.vt = VT_EMPTY;
+}
+
+// The standard client object of a window with some of its answers replaced.
+// Every other call goes to the standard object. Its children are offered
+// through IEnumVARIANT too, as AccessibleChildren() asks for them that way.
+class OverridingAccessible final : public IAccessible, public IEnumVARIANT {
+  public:
+    OverridingAccessible(IAccessible* standard, const AccessibleOverridesSource& source)
+        : standard_(standard), source_(source) {}
+
+    OverridingAccessible(const OverridingAccessible&) = delete;
+    OverridingAccessible& operator=(const OverridingAccessible&) = delete;
+
+    // IUnknown
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
+        if (object == nullptr) {
+            return E_POINTER;
+        }
+        *object = nullptr;
+        if (iid == __uuidof(IUnknown) || iid == __uuidof(IDispatch) ||
+            iid == __uuidof(IAccessible)) {
+            *object = static_cast<IAccessible*>(this);
+        } else if (iid == __uuidof(IEnumVARIANT) && LoadChildren()) {
+            *object = static_cast<IEnumVARIANT*>(this);
+        } else {
+            return E_NOINTERFACE;
+        }
+        AddRef();
+        return S_OK;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override {
+        return static_cast<ULONG>(InterlockedIncrement(&references_));
+    }
+    ULONG STDMETHODCALLTYPE Release() override {
+        const LONG left = InterlockedDecrement(&references_);
+        if (left == 0) {
+            delete this;
+        }
+        return static_cast<ULONG>(left);
+    }
+
+    // IDispatch: the standard object's, which knows no replaced answer.
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
+        return standard_->GetTypeInfoCount(count);
+    }
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID lcid, ITypeInfo** info) override {
+        return standard_->GetTypeInfo(index, lcid, info);
+    }
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID lcid,
+                                            DISPID* ids) override {
+        return standard_->GetIDsOfNames(iid, names, count, lcid, ids);
+    }
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID iid, LCID lcid, WORD flags,
+                                     DISPPARAMS* params, VARIANT* result, EXCEPINFO* exception,
+                                     UINT* argument) override {
+        return standard_->Invoke(id, iid, lcid, flags, params, result, exception, argument);
+    }
+
+    // IAccessible: the answers that may be replaced.
+    HRESULT STDMETHODCALLTYPE get_accName(VARIANT child, BSTR* name) override {
+        const AccessibleOverrides overrides = source_();
+        if (IsSelf(child) && name != nullptr && overrides.name) {
+            return Text(*overrides.name, name);
+        }
+        return standard_->get_accName(child, name);
+    }
+    HRESULT STDMETHODCALLTYPE get_accDescription(VARIANT child, BSTR* description) override {
+        const AccessibleOverrides overrides = source_();
+        if (IsSelf(child) && description != nullptr && overrides.description) {
+            return Text(*overrides.description, description);
+        }
+        return standard_->get_accDescription(child, description);
+    }
+    HRESULT STDMETHODCALLTYPE get_accRole(VARIANT child, VARIANT* role) override {
+        const AccessibleOverrides overrides = source_();
+        if (IsSelf(child) && role != nullptr && overrides.role) {
+            role->vt = VT_I4;
+            role->lVal = *overrides.role;
+            return S_OK;
+        }
+        return standard_->get_accRole(child, role);
+    }
+    HRESULT STDMETHODCALLTYPE get_accChildCount(long* count) override {
+        if (count != nullptr && source_().visibleChildrenOnly && LoadChildren()) {
+            *count = static_cast<long>(children_.size());
+            return S_OK;
+        }
+        return standard_->get_accChildCount(count);
+    }
+
+    // IAccessible: everything else is the standard object's.
+    HRESULT STDMETHODCALLTYPE get_accParent(IDispatch** parent) override {
+        return standard_->get_accParent(parent);
+    }
+    HRESULT STDMETHODCALLTYPE get_accChild(VARIANT child, IDispatch** object) override {
+        return standard_->get_accChild(child, object);
+    }
+    HRESULT STDMETHODCALLTYPE get_accValue(VARIANT child, BSTR* value) override {
+        return standard_->get_accValue(child, value);
+    }
+    HRESULT STDMETHODCALLTYPE get_accState(VARIANT child, VARIANT* state) override {
+        return standard_->get_accState(child, state);
+    }
+    HRESULT STDMETHODCALLTYPE get_accHelp(VARIANT child, BSTR* help) override {
+        return standard_->get_accHelp(child, help);
+    }
+    HRESULT STDMETHODCALLTYPE get_accHelpTopic(BSTR* file, VARIANT child, long* topic) override {
+        return standard_->get_accHelpTopic(file, child, topic);
+    }
+    HRESULT STDMETHODCALLTYPE get_accKeyboardShortcut(VARIANT child, BSTR* shortcut) override {
+        return standard_->get_accKeyboardShortcut(child, shortcut);
+    }
+    HRESULT STDMETHODCALLTYPE get_accFocus(VARIANT* child) override {
+        return standard_->get_accFocus(child);
+    }
+    HRESULT STDMETHODCALLTYPE get_accSelection(VARIANT* children) override {
+        return standard_->get_accSelection(children);
+    }
+    HRESULT STDMETHODCALLTYPE get_accDefaultAction(VARIANT child, BSTR* action) override {
+        return standard_->get_accDefaultAction(child, action);
+    }
+    HRESULT STDMETHODCALLTYPE accSelect(long flags, VARIANT child) override {
+        return standard_->accSelect(flags, child);
+    }
+    HRESULT STDMETHODCALLTYPE accLocation(long* left, long* top, long* width, long* height,
+                                          VARIANT child) override {
+        return standard_->accLocation(left, top, width, height, child);
+    }
+    HRESULT STDMETHODCALLTYPE accNavigate(long direction, VARIANT start, VARIANT* end) override {
+        return standard_->accNavigate(direction, start, end);
+    }
+    HRESULT STDMETHODCALLTYPE accHitTest(long left, long top, VARIANT* child) override {
+        return standard_->accHitTest(left, top, child);
+    }
+    HRESULT STDMETHODCALLTYPE accDoDefaultAction(VARIANT child) override {
+        return standard_->accDoDefaultAction(child);
+    }
+    HRESULT STDMETHODCALLTYPE put_accName(VARIANT child, BSTR name) override {
+        return standard_->put_accName(child, name);
+    }
+    HRESULT STDMETHODCALLTYPE put_accValue(VARIANT child, BSTR value) override {
+        return standard_->put_accValue(child, value);
+    }
+
+    // IEnumVARIANT, over the children taken once from the standard object.
+    HRESULT STDMETHODCALLTYPE Next(ULONG count, VARIANT* children, ULONG* fetched) override {
+        ULONG taken = 0;
+        for (; taken < count && next_ < children_.size(); ++taken, ++next_) {
+            children[taken] = children_[next_];
+            if (children[taken].vt == VT_DISPATCH) {
+                children[taken].pdispVal->AddRef();
+            }
+        }
+        if (fetched != nullptr) {
+            *fetched = taken;
+        }
+        return taken == count ? S_OK : S_FALSE;
+    }
+    HRESULT STDMETHODCALLTYPE Skip(ULONG count) override {
+        next_ += count;
+        return next_ <= children_.size() ? S_OK : S_FALSE;
+    }
+    HRESULT STDMETHODCALLTYPE Reset() override {
+        next_ = 0;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE Clone(IEnumVARIANT**) override { return E_NOTIMPL; }
+
+  private:
+    ~OverridingAccessible() {
+        for (VARIANT& child : children_) {
+            ReleaseChild(child);
+        }
+        standard_->Release();
+    }
+
+    // The standard object's children, the hidden windows among them left out
+    // when the source says so. False when the standard object lists none.
+    bool LoadChildren() {
+        if (childrenLoaded_) {
+            return true;
+        }
+        IEnumVARIANT* all = nullptr;
+        if (FAILED(standard_->QueryInterface(__uuidof(IEnumVARIANT),
+                                             reinterpret_cast<void**>(&all)))) {
+            return false;
+        }
+        const bool visibleOnly = source_().visibleChildrenOnly;
+        all->Reset();
+        VARIANT child{};
+        while (all->Next(1, &child, nullptr) == S_OK) {
+            HWND window = nullptr;
+            IAccessible* object = nullptr;
+            if (visibleOnly && child.vt == VT_DISPATCH &&
+                SUCCEEDED(child.pdispVal->QueryInterface(__uuidof(IAccessible),
+                                                         reinterpret_cast<void**>(&object)))) {
+                Api().windowFromAccessibleObject(object, &window);
+                object->Release();
+            }
+            if (window != nullptr && !IsWindowVisible(window)) {
+                ReleaseChild(child);
+            } else {
+                children_.push_back(child);
+            }
+            child = VARIANT{};
+        }
+        all->Release();
+        childrenLoaded_ = true;
+        return true;
+    }
+
+    HRESULT Text(const std::wstring& text, BSTR* out) const {
+        *out = nullptr;
+        if (text.empty()) {
+            return S_FALSE;
+        }
+        *out = Api().sysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+        return *out != nullptr ? S_OK : E_OUTOFMEMORY;
+    }
+
+    LONG references_ = 1;
+    IAccessible* const standard_;
+    const AccessibleOverridesSource source_;
+    std::vector<VARIANT> children_;
+    bool childrenLoaded_ = false;
+    std::size_t next_ = 0;
+};
+
+} // namespace
+
+LRESULT AnswerGetObject(HWND window, WPARAM wParam, LPARAM lParam,
+                        const AccessibleOverridesSource& source) {
+    // The object id comes as a 32-bit value, sign- or zero-extended.
+    if (static_cast<DWORD>(lParam) != static_cast<DWORD>(OBJID_CLIENT)) {
+        return 0;
+    }
+    const AccessibilityApi& api = Api();
+    IAccessible* standard = nullptr;
+    if (api.createStdAccessibleObject == nullptr ||
+        FAILED(api.createStdAccessibleObject(window, OBJID_CLIENT, __uuidof(IAccessible),
+                                             reinterpret_cast<void**>(&standard)))) {
+        return 0;
+    }
+    // A new object for every request: LresultFromObject keeps a reference
+    // until the screen reader lets the object go.
+    auto* object = new OverridingAccessible(standard, source);
+    const LRESULT result =
+        api.lresultFromObject(__uuidof(IAccessible), wParam, static_cast<IAccessible*>(object));
+    object->Release();
+    return result > 0 ? result : 0;
+}
+
+bool MarkPoliteLiveRegion(HWND window) {
+    const AccessibilityApi& api = Api();
+    IAccPropServices* services = nullptr;
+    if (api.coCreateInstance == nullptr ||
+        FAILED(api.coCreateInstance(kClsidAccPropServices, nullptr, CLSCTX_INPROC_SERVER,
+                                    kIidAccPropServices, reinterpret_cast<void**>(&services)))) {
+        return false;
+    }
+    VARIANT polite{};
+    polite.vt = VT_I4;
+    polite.lVal = kPolite;
+    const HRESULT set = services->SetHwndProp(window, static_cast<DWORD>(OBJID_CLIENT),
+                                              CHILDID_SELF, kLiveSettingProperty, polite);
+    services->Release();
+    return SUCCEEDED(set);
+}
+
+void AnnounceLiveRegion(HWND window) {
+    NotifyWinEvent(EVENT_OBJECT_LIVEREGIONCHANGED, window, OBJID_CLIENT, CHILDID_SELF);
+}
