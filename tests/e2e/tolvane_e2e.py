@@ -261,7 +261,10 @@ class Result:
             return "not started: " + str(self.data.get("error"))
         for step in self.steps:
             if not step["ok"]:
-                return f"step {step['step']} failed: {step.get('error')}"
+                text = f"step {step['step']} failed: {step.get('error')}"
+                if "threads" in step:
+                    text += "\nits threads before it was killed:\n" + step["threads"]
+                return text
         return None
 
     def windows(self):

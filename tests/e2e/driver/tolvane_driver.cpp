@@ -9,6 +9,7 @@
 #include <windows.h>
 
 #include <objbase.h>
+#include <tlhelp32.h>
 
 #include <algorithm>
 #include <cwchar>
@@ -49,7 +50,8 @@ const char kUsage[] =
     "  watch:ID:MS                record every change of a child for MS or until exit\n"
     "  ink:ID                     bounding box of what is drawn on a child, from the screen\n"
     "  accessible:ID              what a screen reader reads of a child, or of the window (0)\n"
-    "  wait-exit[:MS]             wait for the process to end; killed on timeout\n";
+    "  wait-exit[:MS]             wait for the process to end; on timeout the report gets\n"
+    "                             winedbg's backtraces of its threads, then it is killed\n";
 
 LARGE_INTEGER g_frequency;
 LARGE_INTEGER g_origin;
@@ -166,6 +168,80 @@ std::optional<std::wstring> DecodeHex(const std::wstring& hex) {
         text += static_cast<wchar_t>(unit);
     }
     return text;
+}
+
+// What every thread of a live process is doing, as winedbg's backtraces: a
+// process that does not end is killed, and this is what is left of it. Under
+// Wine only; elsewhere it says that winedbg did not start.
+std::wstring ThreadBacktraces(DWORD processId) {
+    std::string commands;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    THREADENTRY32 thread{};
+    thread.dwSize = sizeof thread;
+    for (BOOL more = Thread32First(snapshot, &thread); more;
+         more = Thread32Next(snapshot, &thread)) {
+        if (thread.th32OwnerProcessID == processId) {
+            commands += "bt " + std::to_string(thread.th32ThreadID) + "\n";
+        }
+    }
+    CloseHandle(snapshot);
+    commands += "detach\nquit\n";
+
+    // Commands in through a pipe that holds them all, backtraces out through
+    // another that is read as it fills, so that neither side can block.
+    SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
+    HANDLE inRead = nullptr;
+    HANDLE inWrite = nullptr;
+    HANDLE outRead = nullptr;
+    HANDLE outWrite = nullptr;
+    CreatePipe(&inRead, &inWrite, &inheritable, 0);
+    CreatePipe(&outRead, &outWrite, &inheritable, 0);
+    SetHandleInformation(inWrite, HANDLE_FLAG_INHERIT, 0);
+    SetHandleInformation(outRead, HANDLE_FLAG_INHERIT, 0);
+    DWORD written = 0;
+    WriteFile(inWrite, commands.data(), static_cast<DWORD>(commands.size()), &written, nullptr);
+    CloseHandle(inWrite);
+
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = inRead;
+    startup.hStdOutput = outWrite;
+    startup.hStdError = outWrite;
+    PROCESS_INFORMATION info{};
+    std::wstring commandLine = L"winedbg.exe " + std::to_wstring(processId);
+    const bool started = CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE,
+                                        CREATE_NO_WINDOW, nullptr, nullptr, &startup, &info);
+    const DWORD startError = GetLastError();
+    CloseHandle(inRead);
+    CloseHandle(outWrite);
+    std::string text;
+    if (started) {
+        CloseHandle(info.hThread);
+        const ULONGLONG end = GetTickCount64() + 30000;
+        DWORD available = 0;
+        // Fails once winedbg has ended and the pipe is empty.
+        while (PeekNamedPipe(outRead, nullptr, 0, nullptr, &available, nullptr)) {
+            if (available == 0) {
+                if (GetTickCount64() > end) {
+                    TerminateProcess(info.hProcess, 1);
+                    text += "\n[winedbg took too long and was stopped]";
+                    break;
+                }
+                Sleep(kPollMs);
+                continue;
+            }
+            char buffer[4096];
+            DWORD read = 0;
+            ReadFile(outRead, buffer, sizeof buffer, &read, nullptr);
+            text.append(buffer, read);
+        }
+        WaitForSingleObject(info.hProcess, 5000);
+        CloseHandle(info.hProcess);
+    }
+    CloseHandle(outRead);
+    return started ? FromUtf8(text)
+                   : L"winedbg did not start (error " + std::to_wstring(startError) + L")";
 }
 
 struct SeenWindow {
@@ -770,13 +846,26 @@ bool Session::StepWaitExit(const std::vector<std::wstring>& args, JsonWriter& js
         json.Key("error").Ascii("usage: wait-exit[:MS]");
         return false;
     }
-    if (!WaitFor([&] { return Exited(); }, static_cast<double>(timeout))) {
-        timedOut_ = true;
-        Kill();
-        json.Key("error").Ascii("timed out; the process was killed");
-        return false;
+    const double asked = static_cast<double>(timeout);
+    // The run's --timeout caps every wait: a wait cut short must say so, or
+    // a slow start would pass for a process that does not end.
+    const double allowed = Budget(asked);
+    const double start = NowMs();
+    if (WaitFor([&] { return Exited(); }, asked)) {
+        return true;
     }
-    return true;
+    timedOut_ = true;
+    json.Key("waited_ms").Number(NowMs() - start);
+    json.Key("threads").String(ThreadBacktraces(processId_));
+    Kill();
+    std::string error = "timed out";
+    if (allowed < asked) {
+        error += " after " + std::to_string(static_cast<long long>(allowed)) + " of the " +
+                 std::to_string(timeout) + " ms asked for: the run's --timeout cut the wait short";
+    }
+    error += killed_ ? "; the process was killed" : "; the process ended while it was looked at";
+    json.Key("error").Ascii(error);
+    return false;
 }
 
 bool Session::RunStep(const std::wstring& step, JsonWriter& json) {
