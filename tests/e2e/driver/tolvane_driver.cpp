@@ -33,25 +33,7 @@ const char kUsage[] =
     "                      [--timeout MS] [--out PATH] [--steps-file PATH] [--show SW] STEP...\n"
     "  --show: start the program with STARTF_USESHOWWINDOW and this wShowWindow\n"
     "  --tail-hex: UTF-16 code units, four hex digits each; --tail-file: raw UTF-16LE\n"
-    "steps:\n"
-    "  wait-window[:CLASS][:MS]   wait for a visible top-level window of the process\n"
-    "  dump                       state of that window and its children\n"
-    "  sleep:MS\n"
-    "  click:ID[:DX:DY]           left click on a child, at its centre or at an offset\n"
-    "  click-client:X:Y           left click at client coordinates\n"
-    "  drag:ID:X:Y                press on a child's centre, release at client coordinates\n"
-    "  click-close                left click on the close box\n"
-    "  key:CHORD                  e.g. Enter, Esc, Shift+Tab, Down, Alt+O, Alt+F4, A\n"
-    "  type:TEXT                  type the characters of TEXT (all after the first colon)\n"
-    "  post:MSG[:WPARAM[:LPARAM]] post a message (WM_CLOSE, WM_SYSCOMMAND:SC_CLOSE, ...)\n"
-    "  send:MSG[:WPARAM[:LPARAM]] send a message\n"
-    "  foreground                 make the window the foreground window\n"
-    "  wait-change:ID[:MS]        wait until a child's text or visibility changes\n"
-    "  watch:ID:MS                record every change of a child for MS or until exit\n"
-    "  ink:ID                     bounding box of what is drawn on a child, from the screen\n"
-    "  accessible:ID              what a screen reader reads of a child, or of the window (0)\n"
-    "  wait-exit[:MS]             wait for the process to end; on timeout the report gets\n"
-    "                             winedbg's backtraces of its threads, then it is killed\n";
+    "steps:\n";
 
 LARGE_INTEGER g_frequency;
 LARGE_INTEGER g_origin;
@@ -85,17 +67,6 @@ bool ParseNumber(const std::wstring& text, long long* value) {
     wchar_t* end = nullptr;
     *value = std::wcstoll(text.c_str(), &end, 0);
     return *end == L'\0';
-}
-
-// Argument `index` of a step as a number; `fallback` when the step has no
-// such argument, failure when it is not a number.
-bool ArgNumber(const std::vector<std::wstring>& args, size_t index, long long fallback,
-               long long* value) {
-    if (index >= args.size()) {
-        *value = fallback;
-        return true;
-    }
-    return ParseNumber(args[index], value);
 }
 
 struct NamedValue {
@@ -262,6 +233,18 @@ std::vector<int> ChildIds(HWND window) {
 }
 
 // The process under test and what has been observed of it so far.
+// A step's arguments, split at its colons and checked against the step's
+// table entry before the step runs.
+struct StepArgs {
+    std::vector<std::wstring> words; // after the step's name
+    std::vector<long long> numbers;  // the words as numbers, for the steps that take them
+    std::wstring text;               // all after the first colon, for type
+
+    long long Number(size_t index, long long fallback) const {
+        return index < numbers.size() ? numbers[index] : fallback;
+    }
+};
+
 class Session {
   public:
     bool Start(const std::wstring& exe, const std::wstring& tail, std::optional<WORD> show,
@@ -280,26 +263,33 @@ class Session {
     double Budget(double requestedMs) const;
     std::optional<double> SinceVisible() const;
     bool NeedWindow(JsonWriter& json);
-    // The child whose control id is args[1]; nullptr, with an error, when
-    // there is none.
-    HWND ChildNamedBy(const std::vector<std::wstring>& args, JsonWriter& json);
+    // The child with this control id; nullptr, with an error, when there is
+    // none.
+    HWND ChildWithId(long long id, JsonWriter& json);
     bool BringToFront(JsonWriter& json);
     void Kill();
 
-    bool StepWaitWindow(const std::vector<std::wstring>& args, JsonWriter& json);
-    bool StepClick(const std::vector<std::wstring>& args, JsonWriter& json);
-    bool StepClickClient(const std::vector<std::wstring>& args, JsonWriter& json);
-    bool StepClickClose(JsonWriter& json);
-    bool StepDrag(const std::vector<std::wstring>& args, JsonWriter& json);
-    bool StepKey(const std::vector<std::wstring>& args, JsonWriter& json);
-    bool StepType(const std::wstring& text, JsonWriter& json);
-    bool StepMessage(bool post, const std::vector<std::wstring>& args, JsonWriter& json);
-    bool StepWaitChange(const std::vector<std::wstring>& args, JsonWriter& json);
-    bool StepWatch(const std::vector<std::wstring>& args, JsonWriter& json);
-    bool StepInk(const std::vector<std::wstring>& args, JsonWriter& json);
-    bool StepAccessible(const std::vector<std::wstring>& args, JsonWriter& json);
-    bool StepSleep(const std::vector<std::wstring>& args, JsonWriter& json);
-    bool StepWaitExit(const std::vector<std::wstring>& args, JsonWriter& json);
+  public:
+    // The steps; RunStep has checked and parsed their arguments.
+    bool StepWaitWindow(const StepArgs& args, JsonWriter& json);
+    bool StepDump(const StepArgs& args, JsonWriter& json);
+    bool StepSleep(const StepArgs& args, JsonWriter& json);
+    bool StepClick(const StepArgs& args, JsonWriter& json);
+    bool StepClickClient(const StepArgs& args, JsonWriter& json);
+    bool StepDrag(const StepArgs& args, JsonWriter& json);
+    bool StepClickClose(const StepArgs& args, JsonWriter& json);
+    bool StepKey(const StepArgs& args, JsonWriter& json);
+    bool StepType(const StepArgs& args, JsonWriter& json);
+    bool StepPost(const StepArgs& args, JsonWriter& json);
+    bool StepSend(const StepArgs& args, JsonWriter& json);
+    bool StepForeground(const StepArgs& args, JsonWriter& json);
+    bool StepWaitChange(const StepArgs& args, JsonWriter& json);
+    bool StepWatch(const StepArgs& args, JsonWriter& json);
+    bool StepInk(const StepArgs& args, JsonWriter& json);
+    bool StepAccessible(const StepArgs& args, JsonWriter& json);
+    bool StepWaitExit(const StepArgs& args, JsonWriter& json);
+
+  private:
     bool FinishClick(POINT point, JsonWriter& json);
     void Settle();
 
@@ -475,15 +465,15 @@ bool Session::BringToFront(JsonWriter& json) {
     return ok;
 }
 
-bool Session::StepWaitWindow(const std::vector<std::wstring>& args, JsonWriter& json) {
+bool Session::StepWaitWindow(const StepArgs& args, JsonWriter& json) {
     std::wstring className;
     double timeout = kDefaultWaitMs;
-    for (size_t i = 1; i < args.size(); ++i) {
+    for (const std::wstring& word : args.words) {
         long long number = 0;
-        if (ParseNumber(args[i], &number)) {
+        if (ParseNumber(word, &number)) {
             timeout = static_cast<double>(number);
         } else {
-            className = args[i];
+            className = word;
         }
     }
     HWND found = nullptr;
@@ -539,78 +529,53 @@ bool Session::FinishClick(POINT point, JsonWriter& json) {
     return true;
 }
 
-HWND Session::ChildNamedBy(const std::vector<std::wstring>& args, JsonWriter& json) {
-    long long id = 0;
-    const HWND child = args.size() > 1 && ParseNumber(args[1], &id)
-                           ? FindDescendant(window_, static_cast<int>(id))
-                           : nullptr;
+HWND Session::ChildWithId(long long id, JsonWriter& json) {
+    const HWND child = FindDescendant(window_, static_cast<int>(id));
     if (child == nullptr) {
         json.Key("error").Ascii("no child with that id");
     }
     return child;
 }
 
-bool Session::StepClick(const std::vector<std::wstring>& args, JsonWriter& json) {
-    if (!NeedWindow(json)) {
+bool Session::StepDump(const StepArgs&, JsonWriter& json) {
+    json.Key("window");
+    DumpWindow(json, window_);
+    return true;
+}
+
+bool Session::StepClick(const StepArgs& args, JsonWriter& json) {
+    if (args.numbers.size() == 2) {
+        json.Key("error").Ascii("an offset needs DX and DY");
         return false;
     }
-    const HWND child = ChildNamedBy(args, json);
+    const HWND child = ChildWithId(args.numbers[0], json);
     if (child == nullptr) {
         return false;
     }
     RECT rect{};
     GetWindowRect(child, &rect);
-    POINT point = CentreOf(rect);
-    if (args.size() == 4) {
-        long long dx = 0;
-        long long dy = 0;
-        if (!ParseNumber(args[2], &dx) || !ParseNumber(args[3], &dy)) {
-            json.Key("error").Ascii("bad offset");
-            return false;
-        }
-        point = {rect.left + static_cast<LONG>(dx), rect.top + static_cast<LONG>(dy)};
-    } else if (args.size() != 2) {
-        json.Key("error").Ascii("usage: click:ID[:DX:DY]");
-        return false;
-    }
+    const POINT point = args.numbers.size() == 3
+                            ? POINT{rect.left + static_cast<LONG>(args.numbers[1]),
+                                    rect.top + static_cast<LONG>(args.numbers[2])}
+                            : CentreOf(rect);
     return FinishClick(point, json);
 }
 
-bool Session::StepClickClient(const std::vector<std::wstring>& args, JsonWriter& json) {
-    if (!NeedWindow(json)) {
-        return false;
-    }
-    long long x = 0;
-    long long y = 0;
-    if (args.size() != 3 || !ParseNumber(args[1], &x) || !ParseNumber(args[2], &y)) {
-        json.Key("error").Ascii("usage: click-client:X:Y");
-        return false;
-    }
-    POINT point{static_cast<LONG>(x), static_cast<LONG>(y)};
+bool Session::StepClickClient(const StepArgs& args, JsonWriter& json) {
+    POINT point{static_cast<LONG>(args.numbers[0]), static_cast<LONG>(args.numbers[1])};
     ClientToScreen(window_, &point);
     return FinishClick(point, json);
 }
 
-bool Session::StepDrag(const std::vector<std::wstring>& args, JsonWriter& json) {
-    if (!NeedWindow(json)) {
-        return false;
-    }
-    long long id = 0;
-    long long x = 0;
-    long long y = 0;
-    if (args.size() != 4 || !ParseNumber(args[1], &id) || !ParseNumber(args[2], &x) ||
-        !ParseNumber(args[3], &y)) {
-        json.Key("error").Ascii("usage: drag:ID:X:Y");
-        return false;
-    }
-    const HWND child = ChildNamedBy(args, json);
+bool Session::StepDrag(const StepArgs& args, JsonWriter& json) {
+    const HWND child = ChildWithId(args.numbers[0], json);
     if (child == nullptr) {
         return false;
     }
     RECT rect{};
     GetWindowRect(child, &rect);
     const POINT from = CentreOf(rect);
-    POINT to{static_cast<LONG>(x), static_cast<LONG>(y)};
+    POINT to{static_cast<LONG>(args.numbers[1]), static_cast<LONG>(args.numbers[2])};
     ClientToScreen(window_, &to);
     json.Key("screen_points").BeginArray().Int(from.x).Int(from.y).Int(to.x).Int(to.y).EndArray();
     if (!BringToFront(json)) {
@@ -624,10 +589,7 @@ bool Session::StepDrag(const std::vector<std::wstring>& args, JsonWriter& json) 
     return true;
 }
 
-bool Session::StepClickClose(JsonWriter& json) {
-    if (!NeedWindow(json)) {
-        return false;
-    }
+bool Session::StepClickClose(const StepArgs&, JsonWriter& json) {
     std::optional<POINT> point = CloseBoxPoint(window_);
     if (!point) {
         json.Key("error").Ascii("the window has no close box");
@@ -636,11 +598,8 @@ bool Session::StepClickClose(JsonWriter& json) {
     return FinishClick(*point, json);
 }
 
-bool Session::StepKey(const std::vector<std::wstring>& args, JsonWriter& json) {
-    if (!NeedWindow(json)) {
-        return false;
-    }
-    std::optional<KeyChord> chord = args.size() == 2 ? ParseKeyChord(args[1]) : std::nullopt;
+bool Session::StepKey(const StepArgs& args, JsonWriter& json) {
+    std::optional<KeyChord> chord = ParseKeyChord(args.words[0]);
     if (!chord) {
         json.Key("error").Ascii("unknown key");
         return false;
@@ -656,11 +615,11 @@ bool Session::StepKey(const std::vector<std::wstring>& args, JsonWriter& json) {
     return true;
 }
 
-bool Session::StepType(const std::wstring& text, JsonWriter& json) {
-    if (!NeedWindow(json) || !BringToFront(json)) {
+bool Session::StepType(const StepArgs& args, JsonWriter& json) {
+    if (!BringToFront(json)) {
         return false;
     }
-    if (!TypeText(text)) {
+    if (!TypeText(args.text)) {
         json.Key("error").Ascii("SendInput failed");
         return false;
     }
@@ -668,36 +627,30 @@ bool Session::StepType(const std::wstring& text, JsonWriter& json) {
     return true;
 }
 
-bool Session::StepMessage(bool post, const std::vector<std::wstring>& args, JsonWriter& json) {
-    if (!NeedWindow(json)) {
+bool Session::StepPost(const StepArgs& args, JsonWriter& json) {
+    if (!PostMessageW(window_, static_cast<UINT>(args.numbers[0]),
+                      static_cast<WPARAM>(args.Number(1, 0)),
+                      static_cast<LPARAM>(args.Number(2, 0)))) {
+        json.Key("error").Ascii("PostMessageW failed");
         return false;
     }
-    long long values[3] = {0, 0, 0};
-    bool valid = args.size() >= 2 && args.size() <= 4;
-    for (size_t i = 1; valid && i < args.size(); ++i) {
-        valid = ParseValue(args[i], &values[i - 1]);
-    }
-    if (!valid) {
-        json.Key("error").Ascii("usage: post|send:MSG[:WPARAM[:LPARAM]]");
-        return false;
-    }
-    auto message = static_cast<UINT>(values[0]);
-    auto wParam = static_cast<WPARAM>(values[1]);
-    auto lParam = static_cast<LPARAM>(values[2]);
-    if (post) {
-        if (!PostMessageW(window_, message, wParam, lParam)) {
-            json.Key("error").Ascii("PostMessageW failed");
-            return false;
-        }
-        return true;
-    }
+    return true;
+}
+
+bool Session::StepSend(const StepArgs& args, JsonWriter& json) {
     // A handler that ends the process never replies, so this must not block.
     DWORD_PTR result = 0;
-    bool replied =
-        SendMessageTimeoutW(window_, message, wParam, lParam, SMTO_ABORTIFHUNG, 2000, &result) != 0;
+    const bool replied = SendMessageTimeoutW(window_, static_cast<UINT>(args.numbers[0]),
+                                             static_cast<WPARAM>(args.Number(1, 0)),
+                                             static_cast<LPARAM>(args.Number(2, 0)),
+                                             SMTO_ABORTIFHUNG, 2000, &result) != 0;
     json.Key("replied").Bool(replied);
     json.Key("result").Int(static_cast<long long>(result));
     return true;
+}
+
+bool Session::StepForeground(const StepArgs&, JsonWriter& json) {
+    return BringToFront(json);
 }
 
 struct ChildState {
@@ -730,17 +683,9 @@ void WriteChildState(JsonWriter& json, const ChildState& state, std::optional<do
     json.EndObject();
 }
 
-bool Session::StepWaitChange(const std::vector<std::wstring>& args, JsonWriter& json) {
-    if (!NeedWindow(json)) {
-        return false;
-    }
-    long long id = 0;
-    long long timeout = 0;
-    if (args.size() < 2 || args.size() > 3 || !ParseNumber(args[1], &id) ||
-        !ArgNumber(args, 2, kDefaultWaitMs, &timeout)) {
-        json.Key("error").Ascii("usage: wait-change:ID[:MS]");
-        return false;
-    }
+bool Session::StepWaitChange(const StepArgs& args, JsonWriter& json) {
+    const long long id = args.numbers[0];
+    const long long timeout = args.Number(1, kDefaultWaitMs);
     ChildState before = ReadChild(window_, static_cast<int>(id));
     json.Key("before");
     WriteChildState(json, before, SinceVisible());
@@ -760,16 +705,9 @@ bool Session::StepWaitChange(const std::vector<std::wstring>& args, JsonWriter& 
     return true;
 }
 
-bool Session::StepWatch(const std::vector<std::wstring>& args, JsonWriter& json) {
-    if (!NeedWindow(json)) {
-        return false;
-    }
-    long long id = 0;
-    long long duration = 0;
-    if (args.size() != 3 || !ParseNumber(args[1], &id) || !ParseNumber(args[2], &duration)) {
-        json.Key("error").Ascii("usage: watch:ID:MS");
-        return false;
-    }
+bool Session::StepWatch(const StepArgs& args, JsonWriter& json) {
+    const long long id = args.numbers[0];
+    const long long duration = args.numbers[1];
     ChildState last = ReadChild(window_, static_cast<int>(id));
     json.Key("states").BeginArray();
     WriteChildState(json, last, SinceVisible());
@@ -788,15 +726,8 @@ bool Session::StepWatch(const std::vector<std::wstring>& args, JsonWriter& json)
     return true;
 }
 
-bool Session::StepInk(const std::vector<std::wstring>& args, JsonWriter& json) {
-    if (!NeedWindow(json)) {
-        return false;
-    }
-    if (args.size() != 2) {
-        json.Key("error").Ascii("usage: ink:ID");
-        return false;
-    }
-    const HWND child = ChildNamedBy(args, json);
+bool Session::StepInk(const StepArgs& args, JsonWriter& json) {
+    const HWND child = ChildWithId(args.numbers[0], json);
     if (child == nullptr) {
         return false;
     }
@@ -810,16 +741,8 @@ bool Session::StepInk(const std::vector<std::wstring>& args, JsonWriter& json) {
     return true;
 }
 
-bool Session::StepAccessible(const std::vector<std::wstring>& args, JsonWriter& json) {
-    if (!NeedWindow(json)) {
-        return false;
-    }
-    long long id = 0;
-    if (args.size() != 2 || !ParseNumber(args[1], &id)) {
-        json.Key("error").Ascii("usage: accessible:ID");
-        return false;
-    }
-    const HWND target = id == 0 ? window_ : ChildNamedBy(args, json);
+bool Session::StepAccessible(const StepArgs& args, JsonWriter& json) {
+    const HWND target = args.numbers[0] == 0 ? window_ : ChildWithId(args.numbers[0], json);
     if (target == nullptr) {
         return false;
     }
@@ -828,24 +751,16 @@ bool Session::StepAccessible(const std::vector<std::wstring>& args, JsonWriter& 
     return true;
 }
 
-bool Session::StepSleep(const std::vector<std::wstring>& args, JsonWriter& json) {
-    long long ms = 0;
-    if (args.size() != 2 || !ParseNumber(args[1], &ms)) {
-        json.Key("error").Ascii("usage: sleep:MS");
-        return false;
-    }
+bool Session::StepSleep(const StepArgs& args, JsonWriter&) {
+    const long long ms = args.numbers[0];
     // Keeps observing, and ends early should the process end.
     double end = NowMs() + Budget(static_cast<double>(ms));
     WaitFor([&] { return NowMs() >= end; }, static_cast<double>(ms) + 1000);
     return true;
 }
 
-bool Session::StepWaitExit(const std::vector<std::wstring>& args, JsonWriter& json) {
-    long long timeout = 0;
-    if (args.size() > 2 || !ArgNumber(args, 1, kDefaultWaitMs, &timeout)) {
-        json.Key("error").Ascii("usage: wait-exit[:MS]");
-        return false;
-    }
+bool Session::StepWaitExit(const StepArgs& args, JsonWriter& json) {
+    const long long timeout = args.Number(0, kDefaultWaitMs);
     const double asked = static_cast<double>(timeout);
     // The run's --timeout caps every wait: a wait cut short must say so, or
     // a slow start would pass for a process that does not end.
@@ -868,9 +783,91 @@ bool Session::StepWaitExit(const std::vector<std::wstring>& args, JsonWriter& js
     return false;
 }
 
+// How a step's words are read: not at all, as numbers, as message names or
+// numbers, as they are, or as one text after the first colon.
+enum class ArgKind { Numbers, Values, Words, Text };
+
+struct StepSpec {
+    const wchar_t* name;
+    const char* usage;
+    const char* help;
+    ArgKind kind;
+    size_t minArgs;
+    size_t maxArgs;
+    bool needsWindow; // the window that wait-window found
+    bool (Session::*run)(const StepArgs&, JsonWriter&);
+};
+
+constexpr size_t kAny = 1000;
+
+const StepSpec kSteps[] = {
+    {L"wait-window", "wait-window[:CLASS][:MS]", "wait for a visible top-level window",
+     ArgKind::Words, 0, 2, false, &Session::StepWaitWindow},
+    {L"dump", "dump", "state of that window and its children", ArgKind::Numbers, 0, 0, true,
+     &Session::StepDump},
+    {L"sleep", "sleep:MS", "wait, observing", ArgKind::Numbers, 1, 1, false, &Session::StepSleep},
+    {L"click", "click:ID[:DX:DY]", "left click on a child, at its centre or at an offset",
+     ArgKind::Numbers, 1, 3, true, &Session::StepClick},
+    {L"click-client", "click-client:X:Y", "left click at client coordinates", ArgKind::Numbers, 2,
+     2, true, &Session::StepClickClient},
+    {L"drag", "drag:ID:X:Y", "press on a child's centre, release at client coordinates",
+     ArgKind::Numbers, 3, 3, true, &Session::StepDrag},
+    {L"click-close", "click-close", "left click on the close box", ArgKind::Numbers, 0, 0, true,
+     &Session::StepClickClose},
+    {L"key", "key:CHORD", "e.g. Enter, Esc, Shift+Tab, Down, Alt+O, Alt+F4, A", ArgKind::Words, 1,
+     1, true, &Session::StepKey},
+    {L"type", "type:TEXT", "type the characters of TEXT (all after the first colon)", ArgKind::Text,
+     0, kAny, true, &Session::StepType},
+    {L"post", "post:MSG[:WPARAM[:LPARAM]]",
+     "post a message (WM_CLOSE, WM_SYSCOMMAND:SC_CLOSE, ...)", ArgKind::Values, 1, 3, true,
+     &Session::StepPost},
+    {L"send", "send:MSG[:WPARAM[:LPARAM]]", "send a message", ArgKind::Values, 1, 3, true,
+     &Session::StepSend},
+    {L"foreground", "foreground", "make the window the foreground window", ArgKind::Numbers, 0, 0,
+     true, &Session::StepForeground},
+    {L"wait-change", "wait-change:ID[:MS]", "wait until a child's text or visibility changes",
+     ArgKind::Numbers, 1, 2, true, &Session::StepWaitChange},
+    {L"watch", "watch:ID:MS", "record every change of a child for MS or until exit",
+     ArgKind::Numbers, 2, 2, true, &Session::StepWatch},
+    {L"ink", "ink:ID", "bounding box of what is drawn on a child, from the screen",
+     ArgKind::Numbers, 1, 1, true, &Session::StepInk},
+    {L"accessible", "accessible:ID", "what a screen reader reads of a child, or of the window (0)",
+     ArgKind::Numbers, 1, 1, true, &Session::StepAccessible},
+    {L"wait-exit", "wait-exit[:MS]",
+     "wait for the process to end; on timeout the report gets winedbg's backtraces of its "
+     "threads, then it is killed",
+     ArgKind::Numbers, 0, 1, false, &Session::StepWaitExit},
+};
+
+// The step's arguments, or nullopt when they do not fit its table entry.
+std::optional<StepArgs> ParseStepArgs(const StepSpec& spec, const std::wstring& step) {
+    StepArgs args;
+    std::vector<std::wstring> parts = Split(step, L':');
+    args.words.assign(parts.begin() + 1, parts.end());
+    const size_t colon = step.find(L':');
+    args.text = colon == std::wstring::npos ? L"" : step.substr(colon + 1);
+    if (spec.kind == ArgKind::Text) {
+        return args;
+    }
+    if (args.words.size() < spec.minArgs || args.words.size() > spec.maxArgs) {
+        return std::nullopt;
+    }
+    if (spec.kind == ArgKind::Numbers || spec.kind == ArgKind::Values) {
+        for (const std::wstring& word : args.words) {
+            long long number = 0;
+            const bool parsed = spec.kind == ArgKind::Numbers ? ParseNumber(word, &number)
+                                                              : ParseValue(word, &number);
+            if (!parsed) {
+                return std::nullopt;
+            }
+            args.numbers.push_back(number);
+        }
+    }
+    return args;
+}
+
 bool Session::RunStep(const std::wstring& step, JsonWriter& json) {
-    std::vector<std::wstring> args = Split(step, L':');
-    const std::wstring& name = args[0];
+    const std::wstring name = step.substr(0, step.find(L':'));
     json.BeginObject();
     json.Key("step").String(step);
     json.Key("started_ms");
@@ -880,44 +877,16 @@ bool Session::RunStep(const std::wstring& step, JsonWriter& json) {
         json.Null();
     }
     bool ok = false;
-    if (name == L"wait-window") {
-        ok = StepWaitWindow(args, json);
-    } else if (name == L"dump") {
-        ok = NeedWindow(json);
-        if (ok) {
-            json.Key("window");
-            DumpWindow(json, window_);
-        }
-    } else if (name == L"sleep") {
-        ok = StepSleep(args, json);
-    } else if (name == L"click") {
-        ok = StepClick(args, json);
-    } else if (name == L"click-client") {
-        ok = StepClickClient(args, json);
-    } else if (name == L"drag") {
-        ok = StepDrag(args, json);
-    } else if (name == L"click-close") {
-        ok = StepClickClose(json);
-    } else if (name == L"key") {
-        ok = StepKey(args, json);
-    } else if (name == L"type") {
-        ok = StepType(step.substr(std::min(step.size(), name.size() + 1)), json);
-    } else if (name == L"post" || name == L"send") {
-        ok = StepMessage(name == L"post", args, json);
-    } else if (name == L"foreground") {
-        ok = NeedWindow(json) && BringToFront(json);
-    } else if (name == L"wait-change") {
-        ok = StepWaitChange(args, json);
-    } else if (name == L"watch") {
-        ok = StepWatch(args, json);
-    } else if (name == L"ink") {
-        ok = StepInk(args, json);
-    } else if (name == L"accessible") {
-        ok = StepAccessible(args, json);
-    } else if (name == L"wait-exit") {
-        ok = StepWaitExit(args, json);
-    } else {
+    const StepSpec* spec = nullptr;
+    for (const StepSpec& candidate : kSteps) {
+        spec = name == candidate.name ? &candidate : spec;
+    }
+    if (spec == nullptr) {
         json.Key("error").Ascii("unknown step");
+    } else if (const std::optional<StepArgs> args = ParseStepArgs(*spec, step); !args) {
+        json.Key("error").Ascii(std::string("usage: ") + spec->usage);
+    } else if (!spec->needsWindow || NeedWindow(json)) {
+        ok = (this->*spec->run)(*args, json);
     }
     json.Key("ok").Bool(ok);
     json.EndObject();
@@ -1063,7 +1032,11 @@ int wmain(int argc, wchar_t** argv) {
     Options options;
     if (std::optional<std::wstring> problem = ParseOptions(argc, argv, options)) {
         std::string message(problem->begin(), problem->end());
-        WriteOut(GetStdHandle(STD_ERROR_HANDLE), message + "\n" + kUsage);
+        std::string usage = message + "\n" + kUsage;
+        for (const StepSpec& step : kSteps) {
+            usage += "  " + std::string(step.usage) + ": " + step.help + "\n";
+        }
+        WriteOut(GetStdHandle(STD_ERROR_HANDLE), usage);
         return 2;
     }
 
