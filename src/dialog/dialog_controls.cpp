@@ -2,11 +2,11 @@
 
 #include "dialog/control_ids.h"
 
-std::vector<ControlSpec> ControlTable(const DialogSetup& setup) {
+std::vector<DialogControl> ControlTable(const DialogSetup& setup) {
     const DialogGeometry g = LayoutFor(setup.NumOptions());
     const int tabRow = setup.preselectedRow.value_or(0);
 
-    std::vector<ControlSpec> table;
+    std::vector<DialogControl> table;
     table.push_back({kIdTesto, ControlKind::Label, setup.prompt, g.lblTesto});
     table.push_back({kIdFrame, ControlKind::Frame, L"", g.frmSceltaFrame, true, true, false, true});
     for (int i = 0; i < kMaxOptions; ++i) {

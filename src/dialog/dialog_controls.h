@@ -17,7 +17,7 @@ enum class ControlKind {
 };
 
 // One control of the dialog as it is created.
-struct ControlSpec {
+struct DialogControl {
     int id = 0;
     ControlKind kind = ControlKind::Label;
     std::wstring text;
@@ -27,13 +27,13 @@ struct ControlSpec {
     bool tabStop = false;     // Tab stops on it
     bool startsGroup = false; // the first of a group that the arrow keys move within
 
-    bool operator==(const ControlSpec&) const = default;
+    bool operator==(const DialogControl&) const = default;
 };
 
 // Every control of the dialog for this run, in tab order. The rows not shown
 // stay hidden, disabled and empty; the rows are one group and one tab stop,
 // on the selected row or else the first.
-std::vector<ControlSpec> ControlTable(const DialogSetup& setup);
+std::vector<DialogControl> ControlTable(const DialogSetup& setup);
 
 // The control that has the focus when the dialog first shows: the selected
 // row, or OK when no row is selected, since Windows checks an unchecked

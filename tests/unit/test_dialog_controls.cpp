@@ -42,11 +42,11 @@ TEST(ControlTable, TabOrderTabStopsAndFirstFocus) {
     for (const TableCase& c : cases) {
         SCOPED_TRACE(::testing::Message() << c.options << " options");
         const DialogSetup setup = SetupWith(c.options, c.preselected);
-        const std::vector<ControlSpec> table = ControlTable(setup);
+        const std::vector<DialogControl> table = ControlTable(setup);
 
         std::vector<int> ids;
         std::vector<int> tabStops;
-        for (const ControlSpec& control : table) {
+        for (const DialogControl& control : table) {
             ids.push_back(control.id);
             if (control.tabStop && control.visible && control.enabled) {
                 tabStops.push_back(control.id);
@@ -66,7 +66,7 @@ TEST(ControlTable, TabOrderTabStopsAndFirstFocus) {
 TEST(ControlTable, RowsShownCarryTheOptionsTheOthersStayHiddenDisabledAndEmpty) {
     const DialogSetup setup = SetupWith(3, 0);
     const DialogGeometry g = LayoutFor(3);
-    for (const ControlSpec& control : ControlTable(setup)) {
+    for (const DialogControl& control : ControlTable(setup)) {
         const int row = RowOfControl(control.id);
         if (row < 0) {
             continue;
@@ -86,7 +86,7 @@ TEST(ControlTable, CaptionsKindsAndPlacesOfTheOtherControls) {
     DialogSetup setup = SetupWith(2, 0);
     setup.prompt = L"Scegli";
     const DialogGeometry g = LayoutFor(2);
-    const std::vector<ControlSpec> expected = {
+    const std::vector<DialogControl> expected = {
         {kIdTesto, ControlKind::Label, L"Scegli", g.lblTesto, true, true, false, false},
         {kIdFrame, ControlKind::Frame, L"", g.frmSceltaFrame, true, true, false, true},
         {kIdOk, ControlKind::DefaultButton, L"&OK", g.cmdOk, true, true, true, true},
@@ -94,8 +94,8 @@ TEST(ControlTable, CaptionsKindsAndPlacesOfTheOtherControls) {
         // Hidden until a countdown shows it.
         {kIdTempo, ControlKind::RightLabel, L"0", g.lblTempo, false, true, false, true},
     };
-    std::vector<ControlSpec> others;
-    for (const ControlSpec& control : ControlTable(setup)) {
+    std::vector<DialogControl> others;
+    for (const DialogControl& control : ControlTable(setup)) {
         if (RowOfControl(control.id) < 0) {
             others.push_back(control);
         }

@@ -67,7 +67,7 @@ Win32Control Translate(ControlKind kind) {
     return {L"STATIC", 0};
 }
 
-DWORD StyleOf(const ControlSpec& control) {
+DWORD StyleOf(const DialogControl& control) {
     return WS_CHILD | Translate(control.kind).style | (control.visible ? WS_VISIBLE : 0) |
            (control.enabled ? 0 : WS_DISABLED) | (control.tabStop ? WS_TABSTOP : 0) |
            (control.startsGroup ? WS_GROUP : 0);
@@ -154,12 +154,12 @@ bool DialogWindow::Create(const DialogSetup& setup) {
     KeepOwnDpiLayout(window_);
     // Created in tab order, which is the order of the table.
     controls_ = ControlTable(setup);
-    for (const ControlSpec& spec : controls_) {
-        const HWND control = CreateWindowExW(0, Translate(spec.kind).className, spec.text.c_str(),
-                                             StyleOf(spec), 0, 0, 0, 0, window_,
-                                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)),
-                                             GetModuleHandleW(nullptr), nullptr);
-        if (spec.kind == ControlKind::OptionRow) {
+    for (const DialogControl& entry : controls_) {
+        const HWND control = CreateWindowExW(
+            0, Translate(entry.kind).className, entry.text.c_str(), StyleOf(entry), 0, 0, 0, 0,
+            window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(entry.id)),
+            GetModuleHandleW(nullptr), nullptr);
+        if (entry.kind == ControlKind::OptionRow) {
             SetWindowSubclass(control, RowProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
         }
     }
@@ -176,9 +176,9 @@ bool DialogWindow::Create(const DialogSetup& setup) {
 void DialogWindow::PlaceControls(int dpi) {
     // The old font is deleted only once no control uses it any more.
     UniqueFont font(CreateDialogFont(dpi));
-    for (const ControlSpec& spec : controls_) {
-        const HWND control = Control(spec.id);
-        const PixelRect r = TwipsToPixels(spec.rect, dpi);
+    for (const DialogControl& entry : controls_) {
+        const HWND control = Control(entry.id);
+        const PixelRect r = TwipsToPixels(entry.rect, dpi);
         SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), FALSE);
         SetWindowPos(control, nullptr, r.left, r.top, r.width, r.height,
                      SWP_NOZORDER | SWP_NOACTIVATE);
@@ -305,9 +305,9 @@ void DialogWindow::ShowCountdown() {
 }
 
 const std::wstring& DialogWindow::TextOf(int id) const {
-    for (const ControlSpec& spec : controls_) {
-        if (spec.id == id) {
-            return spec.text;
+    for (const DialogControl& entry : controls_) {
+        if (entry.id == id) {
+            return entry.text;
         }
     }
     static const std::wstring none;

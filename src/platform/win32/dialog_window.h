@@ -72,7 +72,7 @@ class DialogWindow {
                                       UINT_PTR id, DWORD_PTR self);
 
     HWND window_ = nullptr;
-    std::vector<ControlSpec> controls_;
+    std::vector<DialogControl> controls_;
     HWND focus_ = nullptr; // the control that gets the focus when the window is activated
     UniqueFont font_;
     std::wstring tempoText_;

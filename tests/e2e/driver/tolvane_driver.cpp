@@ -788,7 +788,7 @@ bool Session::StepWaitExit(const StepArgs& args, JsonWriter& json) {
 // numbers, as they are, or as one text after the first colon.
 enum class ArgKind { Numbers, Values, Words, Text };
 
-struct StepSpec {
+struct StepEntry {
     const wchar_t* name;
     const char* usage;
     const char* help;
@@ -801,7 +801,7 @@ struct StepSpec {
 
 constexpr size_t kAny = 1000;
 
-const StepSpec kSteps[] = {
+const StepEntry kSteps[] = {
     {L"wait-window", "wait-window[:CLASS][:MS]", "wait for a visible top-level window",
      ArgKind::Words, 0, 2, false, &Session::StepWaitWindow},
     {L"dump", "dump", "state of that window and its children", ArgKind::Numbers, 0, 0, true,
@@ -841,23 +841,23 @@ const StepSpec kSteps[] = {
 };
 
 // The step's arguments, or nullopt when they do not fit its table entry.
-std::optional<StepArgs> ParseStepArgs(const StepSpec& spec, const std::wstring& step) {
+std::optional<StepArgs> ParseStepArgs(const StepEntry& entry, const std::wstring& step) {
     StepArgs args;
     std::vector<std::wstring> parts = Split(step, L':');
     args.words.assign(parts.begin() + 1, parts.end());
     const size_t colon = step.find(L':');
     args.text = colon == std::wstring::npos ? L"" : step.substr(colon + 1);
-    if (spec.kind == ArgKind::Text) {
+    if (entry.kind == ArgKind::Text) {
         return args;
     }
-    if (args.words.size() < spec.minArgs || args.words.size() > spec.maxArgs) {
+    if (args.words.size() < entry.minArgs || args.words.size() > entry.maxArgs) {
         return std::nullopt;
     }
-    if (spec.kind == ArgKind::Numbers || spec.kind == ArgKind::Values) {
+    if (entry.kind == ArgKind::Numbers || entry.kind == ArgKind::Values) {
         for (const std::wstring& word : args.words) {
             long long number = 0;
-            const bool parsed = spec.kind == ArgKind::Numbers ? ParseNumber(word, &number)
-                                                              : ParseValue(word, &number);
+            const bool parsed = entry.kind == ArgKind::Numbers ? ParseNumber(word, &number)
+                                                               : ParseValue(word, &number);
             if (!parsed) {
                 return std::nullopt;
             }
@@ -878,16 +878,16 @@ bool Session::RunStep(const std::wstring& step, JsonWriter& json) {
         json.Null();
     }
     bool ok = false;
-    const StepSpec* spec = nullptr;
-    for (const StepSpec& candidate : kSteps) {
-        spec = name == candidate.name ? &candidate : spec;
+    const StepEntry* entry = nullptr;
+    for (const StepEntry& candidate : kSteps) {
+        entry = name == candidate.name ? &candidate : entry;
     }
-    if (spec == nullptr) {
+    if (entry == nullptr) {
         json.Key("error").Ascii("unknown step");
-    } else if (const std::optional<StepArgs> args = ParseStepArgs(*spec, step); !args) {
-        json.Key("error").Ascii(std::string("usage: ") + spec->usage);
-    } else if (!spec->needsWindow || NeedWindow(json)) {
-        ok = (this->*spec->run)(*args, json);
+    } else if (const std::optional<StepArgs> args = ParseStepArgs(*entry, step); !args) {
+        json.Key("error").Ascii(std::string("usage: ") + entry->usage);
+    } else if (!entry->needsWindow || NeedWindow(json)) {
+        ok = (this->*entry->run)(*args, json);
     }
     json.Key("ok").Bool(ok);
     json.EndObject();
@@ -1034,7 +1034,7 @@ int wmain(int argc, wchar_t** argv) {
     if (std::optional<std::wstring> problem = ParseOptions(argc, argv, options)) {
         std::string message(problem->begin(), problem->end());
         std::string usage = message + "\n" + kUsage;
-        for (const StepSpec& step : kSteps) {
+        for (const StepEntry& step : kSteps) {
             usage += "  " + std::string(step.usage) + ": " + step.help + "\n";
         }
         WriteOut(GetStdHandle(STD_ERROR_HANDLE), usage);
