@@ -152,17 +152,7 @@ bool DialogWindow::Create(const DialogSetup& setup) {
     SetWindowTextW(window_, setup.caption.c_str());
     SetIcons(window_);
     KeepOwnDpiLayout(window_);
-    // Created in tab order, which is the order of the table.
     controls_ = ControlTable(setup);
-    for (const DialogControl& entry : controls_) {
-        const HWND control = CreateWindowExW(
-            0, Translate(entry.kind).className, entry.text.c_str(), StyleOf(entry), 0, 0, 0, 0,
-            window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(entry.id)),
-            GetModuleHandleW(nullptr), nullptr);
-        if (entry.kind == ControlKind::OptionRow) {
-            SetWindowSubclass(control, RowProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
-        }
-    }
     PlaceControls(DpiOfWindow(window_));
 
     SetWindowSubclass(Control(kIdFrame), FrameProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
@@ -177,11 +167,23 @@ void DialogWindow::PlaceControls(int dpi) {
     // The old font is deleted only once no control uses it any more.
     UniqueFont font(CreateDialogFont(dpi));
     for (const DialogControl& entry : controls_) {
-        const HWND control = Control(entry.id);
         const PixelRect r = TwipsToPixels(entry.rect, dpi);
+        HWND control = Control(entry.id);
+        if (control == nullptr) {
+            // The first time each control is created in its place, in tab
+            // order, which is the order of the table.
+            control = CreateWindowExW(0, Translate(entry.kind).className, entry.text.c_str(),
+                                      StyleOf(entry), r.left, r.top, r.width, r.height, window_,
+                                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(entry.id)),
+                                      GetModuleHandleW(nullptr), nullptr);
+            if (entry.kind == ControlKind::OptionRow) {
+                SetWindowSubclass(control, RowProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
+            }
+        } else {
+            SetWindowPos(control, nullptr, r.left, r.top, r.width, r.height,
+                         SWP_NOZORDER | SWP_NOACTIVATE);
+        }
         SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), FALSE);
-        SetWindowPos(control, nullptr, r.left, r.top, r.width, r.height,
-                     SWP_NOZORDER | SWP_NOACTIVATE);
     }
     font_ = std::move(font);
     InvalidateRect(window_, nullptr, TRUE);

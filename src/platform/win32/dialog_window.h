@@ -34,8 +34,9 @@ class DialogWindow {
     DialogWindow() = default;
 
     bool Create(const DialogSetup& setup);
-    // Places every control for `dpi`, with a font for it; the one routine
-    // for the first layout and for every change of DPI.
+    // Places every control for `dpi`, with a font for it, creating it the
+    // first time; the one routine for the first layout and for every
+    // change of DPI.
     void PlaceControls(int dpi);
     void SizeAndCentre(int dpi);
     SIZE OuterSizeAt(int dpi) const;
