@@ -22,4 +22,5 @@ start_virtual_display
 trap stop_virtual_display EXIT
 prepare_wine_prefix
 
-python3 bench/report.py --build "$build" "$@"
+# Debian's own interpreter: it has python3-pefile.
+/usr/bin/python3 bench/report.py --build "$build" "$@"

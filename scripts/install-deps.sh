@@ -8,7 +8,8 @@ packages=(
     cmake ninja-build g++ libgtest-dev        # native build and unit tests
     g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64  # the Windows cross build
     wine wine64 xvfb xauth xdotool x11-utils  # running Tolvane.exe on a virtual display
-    python3 clang libclang-rt-14-dev          # test harness; clang Windows build, fuzzing, sanitizers
+    python3 python3-pefile                    # test harness; reading the PE file
+    clang libclang-rt-14-dev                  # clang Windows build, fuzzing, sanitizers
 )
 
 missing=()

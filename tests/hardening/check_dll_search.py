@@ -19,8 +19,7 @@ import sys
 import unittest
 from pathlib import Path
 
-sys.path.insert(0, str(Path(__file__).resolve().parent))
-import pe_file  # noqa: E402
+import pefile
 
 LOAD_LIBRARY_SEARCH_SYSTEM32 = 0x800
 RUNTIME_DLLS = {"kernel32", "kernelbase", "msvcrt", "ntdll"}
@@ -81,7 +80,7 @@ def analyse(lines, exe_name, image_size):
 
 def run(exe):
     exe = Path(exe).resolve()
-    image_size = pe_file.PeFile.load(exe).size_of_image
+    image_size = pefile.PE(str(exe), fast_load=True).OPTIONAL_HEADER.SizeOfImage
     env = dict(os.environ, WINEDEBUG="+loaddll,+relay")
     # The trace runs to a hundred megabytes: it is read as it comes.
     process = subprocess.Popen(["wine", str(exe), *TAIL], env=env, stdout=subprocess.DEVNULL,

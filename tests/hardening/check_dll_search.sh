@@ -8,4 +8,5 @@ source "$here/../../scripts/wine-env.sh"
 start_virtual_display
 trap stop_virtual_display EXIT
 prepare_wine_prefix
-python3 "$here/check_dll_search.py" "$@"
+# Debian's own interpreter: it has python3-pefile.
+/usr/bin/python3 "$here/check_dll_search.py" "$@"

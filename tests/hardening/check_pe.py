@@ -9,8 +9,7 @@ usage: check_pe.py PATH-TO-Tolvane.exe    (exit status 1 when a check fails)"""
 import sys
 from pathlib import Path
 
-sys.path.insert(0, str(Path(__file__).resolve().parent))
-import pe_file  # noqa: E402
+import pefile
 
 # DLLs that every Windows since 7 has in System32, without any add-on.
 SYSTEM_DLLS = {
@@ -20,56 +19,78 @@ SYSTEM_DLLS = {
 }
 
 
-def check(pe):
-    """A list of (name, passed, detail) for every check."""
+def imports(pe, delayed=True):
+    """{DLL name: [function names]} of the import table, and by default of the
+    delay-load table too."""
+    entries = list(getattr(pe, "DIRECTORY_ENTRY_IMPORT", []))
+    if delayed:
+        entries += getattr(pe, "DIRECTORY_ENTRY_DELAY_IMPORT", [])
+    table = {}
+    for entry in entries:
+        table.setdefault(entry.dll.decode(), []).extend(
+            i.name.decode() for i in entry.imports if i.name)
+    return table
+
+
+def check(data):
+    """A list of (name, passed, detail) for every check of the image `data`."""
+    pe = pefile.PE(data=bytes(data))
+    header, optional = pe.FILE_HEADER, pe.OPTIONAL_HEADER
     results = []
 
     def record(name, passed, detail=""):
         results.append((name, bool(passed), detail))
 
-    chars = pe.dll_characteristics
-    relocs = pe.relocation_count()
-    reloc_section = pe.section_of(pe.directory(pe_file.DIR_BASERELOC)[0])
-    record("ASLR (DYNAMIC_BASE)", chars & pe_file.DLLCHAR_DYNAMIC_BASE)
+    relocs = sum(1 for block in getattr(pe, "DIRECTORY_ENTRY_BASERELOC", [])
+                 for entry in block.entries if entry.type != 0)
+    reloc_rva = optional.DATA_DIRECTORY[
+        pefile.DIRECTORY_ENTRY["IMAGE_DIRECTORY_ENTRY_BASERELOC"]].VirtualAddress
+    reloc_section = pe.get_section_by_rva(reloc_rva) if reloc_rva else None
+    record("ASLR (DYNAMIC_BASE)", optional.IMAGE_DLLCHARACTERISTICS_DYNAMIC_BASE)
     record("relocations kept (.reloc present, not stripped)",
-           relocs > 0 and reloc_section is not None
-           and not pe.characteristics & pe_file.IMAGE_FILE_RELOCS_STRIPPED,
-           "%d relocations in %s" % (relocs, reloc_section.name if reloc_section else "no section"))
-    record("HIGH_ENTROPY_VA", chars & pe_file.DLLCHAR_HIGH_ENTROPY_VA)
-    record("image base above 4 GiB", pe.image_base >= 1 << 32, "0x%x" % pe.image_base)
-    record("NX_COMPAT (DEP)", chars & pe_file.DLLCHAR_NX_COMPAT)
+           relocs > 0 and reloc_section is not None and not header.IMAGE_FILE_RELOCS_STRIPPED,
+           "%d relocations in %s" % (relocs, section_name(reloc_section)))
+    record("HIGH_ENTROPY_VA", optional.IMAGE_DLLCHARACTERISTICS_HIGH_ENTROPY_VA)
+    record("image base above 4 GiB", optional.ImageBase >= 1 << 32, "0x%x" % optional.ImageBase)
+    record("NX_COMPAT (DEP)", optional.IMAGE_DLLCHARACTERISTICS_NX_COMPAT)
 
-    both = [s.name for s in pe.sections
-            if s.flags & pe_file.SCN_MEM_WRITE and s.flags & pe_file.SCN_MEM_EXECUTE]
+    both = [section_name(s) for s in pe.sections
+            if s.IMAGE_SCN_MEM_WRITE and s.IMAGE_SCN_MEM_EXECUTE]
     record("no section both writable and executable", not both, ", ".join(both))
 
-    imports = pe.imports()
-    delay = pe.delay_imports()
-    foreign = sorted(name for name in list(imports) + list(delay)
-                     if name.lower() not in SYSTEM_DLLS)
-    record("imports from Windows system DLLs only", imports and not foreign,
-           ", ".join(foreign) if foreign else ", ".join(sorted(imports)))
+    direct = imports(pe, delayed=False)
+    every = imports(pe)
+    foreign = sorted(name for name in every if name.lower() not in SYSTEM_DLLS)
+    record("imports from Windows system DLLs only", direct and not foreign,
+           ", ".join(foreign) if foreign else ", ".join(sorted(direct)))
 
-    record("GUI subsystem", pe.subsystem == pe_file.IMAGE_SUBSYSTEM_WINDOWS_GUI,
-           "subsystem %d" % pe.subsystem)
+    gui = pefile.SUBSYSTEM_TYPE["IMAGE_SUBSYSTEM_WINDOWS_GUI"]
+    record("GUI subsystem", optional.Subsystem == gui, "subsystem %d" % optional.Subsystem)
 
-    stamps = {"COFF header": pe.time_date_stamp, "resources": pe.resource_time_stamp(),
-              "exports": pe.export_time_stamp()}
-    for i, stamp in enumerate(pe.debug_time_stamps()):
-        stamps["debug entry %d" % i] = stamp
+    stamps = {"COFF header": header.TimeDateStamp}
+    for where, attribute in (("resources", "DIRECTORY_ENTRY_RESOURCE"),
+                             ("exports", "DIRECTORY_ENTRY_EXPORT")):
+        if hasattr(pe, attribute):
+            stamps[where] = getattr(pe, attribute).struct.TimeDateStamp
+    for i, entry in enumerate(getattr(pe, "DIRECTORY_ENTRY_DEBUG", [])):
+        stamps["debug entry %d" % i] = entry.struct.TimeDateStamp
     stamped = ["%s 0x%x" % (where, stamp) for where, stamp in stamps.items() if stamp]
     record("no time stamp", not stamped, ", ".join(stamped))
 
     # Windows 7 without its 2011 loader update lacks SetDefaultDllDirectories:
     # importing it would keep the program from starting there, so start-up
     # looks it up by name at run time.
-    kernel32 = {f for dll, fs in imports.items() if dll.lower() == "kernel32.dll" for f in fs}
-    all_imported = {f for fs in list(imports.values()) + list(delay.values()) for f in fs}
+    kernel32 = {f for dll, fs in direct.items() if dll.lower() == "kernel32.dll" for f in fs}
+    all_imported = {f for fs in every.values() for f in fs}
     record("SetDefaultDllDirectories looked up at run time, not imported",
            "SetDefaultDllDirectories" not in all_imported
            and {"GetProcAddress", "GetModuleHandleW"} <= kernel32
-           and b"SetDefaultDllDirectories\0" in pe.data)
+           and b"SetDefaultDllDirectories\0" in data)
     return results
+
+
+def section_name(section):
+    return section.Name.rstrip(b"\0").decode(errors="replace") if section else "no section"
 
 
 def main(argv):
@@ -77,8 +98,8 @@ def main(argv):
         print(__doc__.strip().splitlines()[-1], file=sys.stderr)
         return 2
     try:
-        results = check(pe_file.PeFile.load(argv[1]))
-    except (OSError, pe_file.PeError) as error:
+        results = check(Path(argv[1]).read_bytes())
+    except (OSError, pefile.PEFormatError) as error:
         print("cannot read %s: %s" % (argv[1], error), file=sys.stderr)
         return 1
     for name, passed, detail in results:
