@@ -14,6 +14,10 @@ the prefix's registry. Under bare Xvfb with no window manager Wine's
 foreground handling is unreliable and a dismissed message box took two
 seconds to return; inside its own desktop Wine handles activation and input
 itself, and the screen the program centres on has a known size.
+
+Wine's own messages are off (WINEDEBUG=-all) unless TOLVANE_E2E_WINEDEBUG
+gives another setting, such as "err+all" to see why a Wine program ended with
+a status and said nothing.
 """
 
 import argparse
@@ -23,6 +27,7 @@ import shutil
 import signal
 import subprocess
 import sys
+import tempfile
 import time
 from pathlib import Path
 
@@ -53,7 +58,7 @@ def wine_environment(display, prefix):
     env.update(
         DISPLAY=display,
         WINEPREFIX=str(prefix),
-        WINEDEBUG="-all",
+        WINEDEBUG=os.environ.get("TOLVANE_E2E_WINEDEBUG", "-all"),
         WINEDLLOVERRIDES="mscoree,mshtml=",
     )
     return env
@@ -99,9 +104,15 @@ def _start_xvfb(log_path):
 
 
 def _wine(args, env, timeout=120):
-    subprocess.run(["wine", *args], env=env, check=True, timeout=timeout,
-                   stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                   stderr=subprocess.DEVNULL)
+    # Errors go to a file, not a pipe, for the reason given in _wineserver.
+    with tempfile.TemporaryFile() as err:
+        status = subprocess.run(["wine", *args], env=env, timeout=timeout,
+                                stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                                stderr=err).returncode
+        if status != 0:
+            err.seek(0)
+            raise RuntimeError(f"wine {' '.join(args)} ended with status {status}:\n"
+                               + err.read().decode(errors="replace"))
 
 
 def _wineserver(args, env):
