@@ -6,7 +6,9 @@
 // Builds JSON text by hand. Strings are UTF-16 and are written as pure ASCII:
 // every code unit outside printable ASCII becomes a \uXXXX escape, so lone
 // surrogates and control characters come through intact whatever the console
-// code page is.
+// code page is. The tests need that: they compare command lines and window
+// texts made of lone surrogates, which a JSON library that keeps strings as
+// UTF-8 (nlohmann::json, say) refuses or replaces.
 class JsonWriter {
   public:
     JsonWriter& BeginObject();
