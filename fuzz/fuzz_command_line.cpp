@@ -163,7 +163,8 @@ void CheckLayout(int numOptions) {
     CHECK(g.cmdOk.top == full.cmdOk.top - shrink);
     CHECK(g.cmdAnnulla.top == full.cmdAnnulla.top - shrink);
     CHECK(g.lblTempo.top == full.lblTempo.top - shrink);
-    for (const TwipsRect& rect : {g.lblTesto, g.frmSceltaFrame, g.cmdOk, g.cmdAnnulla, g.lblTempo}) {
+    for (const TwipsRect& rect :
+         {g.lblTesto, g.frmSceltaFrame, g.cmdOk, g.cmdAnnulla, g.lblTempo}) {
         CHECK(Inside(rect, client));
     }
     // The rows shown lie inside the frame, above the buttons.
