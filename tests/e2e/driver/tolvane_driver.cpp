@@ -1020,6 +1020,19 @@ std::optional<std::wstring> ParseOptions(int argc, wchar_t** argv, Options& opti
     return std::nullopt;
 }
 
+bool WriteReport(const std::wstring& path, const std::string& text) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        WriteOut(GetStdHandle(STD_ERROR_HANDLE),
+                 "cannot write the report (error " + std::to_string(GetLastError()) + ")\n");
+        return false;
+    }
+    WriteOut(file, text);
+    CloseHandle(file);
+    return true;
+}
+
 } // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -1038,6 +1051,12 @@ int wmain(int argc, wchar_t** argv) {
             usage += "  " + std::string(step.usage) + ": " + step.help + "\n";
         }
         WriteOut(GetStdHandle(STD_ERROR_HANDLE), usage);
+        return 2;
+    }
+
+    // An empty report first: a harness that finds no file at all knows that
+    // the driver never ran (Wine failed to start it), not that it died.
+    if (!options.outPath.empty() && !WriteReport(options.outPath, "")) {
         return 2;
     }
 
@@ -1064,13 +1083,8 @@ int wmain(int argc, wchar_t** argv) {
 
     std::string text = report.Text() + "\n";
     WriteOut(GetStdHandle(STD_OUTPUT_HANDLE), text);
-    if (!options.outPath.empty()) {
-        HANDLE file = CreateFileW(options.outPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (file != INVALID_HANDLE_VALUE) {
-            WriteOut(file, text);
-            CloseHandle(file);
-        }
+    if (!options.outPath.empty() && !WriteReport(options.outPath, text)) {
+        return 2;
     }
     return ok ? 0 : 1;
 }
