@@ -1036,13 +1036,6 @@ bool WriteReport(const std::wstring& path, const std::string& text) {
 } // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    // Coordinates in physical pixels, whatever the display's scaling.
-    SetProcessDPIAware();
-    // The accessibility objects of the program under test come through COM.
-    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    QueryPerformanceFrequency(&g_frequency);
-    QueryPerformanceCounter(&g_origin);
-
     Options options;
     if (std::optional<std::wstring> problem = ParseOptions(argc, argv, options)) {
         std::string message(problem->begin(), problem->end());
@@ -1059,6 +1052,13 @@ int wmain(int argc, wchar_t** argv) {
     if (!options.outPath.empty() && !WriteReport(options.outPath, "")) {
         return 2;
     }
+
+    // Coordinates in physical pixels, whatever the display's scaling.
+    SetProcessDPIAware();
+    // The accessibility objects of the program under test come through COM.
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    QueryPerformanceFrequency(&g_frequency);
+    QueryPerformanceCounter(&g_origin);
 
     JsonWriter report;
     report.BeginObject();
