@@ -313,7 +313,8 @@ def _tail_file(env, tail):
 # saying nothing. The driver's first act is to create its report file, so no
 # file at all means that the driver never ran, nor did Tolvane.exe: that
 # start is made again, once. A driver that started and died leaves an empty
-# file, and that fails the test.
+# file, and that fails the test. The driver treats its own start of
+# Tolvane.exe alike (see its "starts").
 _STARTS = 2
 
 

@@ -335,9 +335,20 @@ bool Session::Start(const std::wstring& exe, const std::wstring& tail, std::opti
         startup.wShowWindow = *show;
     }
     PROCESS_INFORMATION info{};
-    QueryPerformanceCounter(&g_origin);
-    if (!CreateProcessW(exe.c_str(), buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &info)) {
+    // Wine now and then loses a new process while it is still starting up
+    // and fails the start with ERROR_INTERNAL_ERROR (a `wine` command ends
+    // with status 1 then): that start is made once more, and the report
+    // counts the starts.
+    int starts = 0;
+    BOOL created = FALSE;
+    do {
+        ++starts;
+        QueryPerformanceCounter(&g_origin);
+        created = CreateProcessW(exe.c_str(), buffer.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                 nullptr, &startup, &info);
+    } while (!created && GetLastError() == ERROR_INTERNAL_ERROR && starts < 2);
+    report.Key("starts").Int(starts);
+    if (!created) {
         report.Key("error").Ascii("CreateProcessW failed with error " +
                                   std::to_string(GetLastError()));
         return false;
