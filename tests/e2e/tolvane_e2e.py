@@ -308,14 +308,11 @@ def _tail_file(env, tail):
     return path
 
 
-# Now and then (a few times in a thousand starts here) Wine ends a program
-# that it was starting with status 1 before any of the program's code runs,
-# saying nothing. The driver's first act is to create its report file, so no
-# file at all means that the driver never ran, nor did Tolvane.exe: that
-# start is made again, once. A driver that started and died leaves an empty
-# file, and that fails the test. The driver treats its own start of
-# Tolvane.exe alike (see its "starts").
-_STARTS = 2
+# A driver that Wine never started (see wine_env.STARTS) is started again.
+# Its first act is to create its report file, so no file at all and status
+# 1 mean that the driver never ran, nor did Tolvane.exe; the driver treats
+# its own start of Tolvane.exe alike (see its "starts"). A driver that
+# started and died leaves an empty file, and that fails the test.
 
 
 def _report(out_file, status, stderr):
@@ -338,7 +335,7 @@ def _collect(process_args, env, out_file, timeout, stderr_file, wine_debug=None)
     # Output goes to files, not pipes: a stray Wine process that inherited a
     # pipe would keep it open and hang the reader.
     run_env = dict(env.env, WINEDEBUG=wine_debug) if wine_debug else env.env
-    for _ in range(_STARTS):
+    for _ in range(wine_env.STARTS):
         with open(stderr_file, "wb") as err:
             status = subprocess.run(process_args, env=run_env, stdin=subprocess.DEVNULL,
                                     stdout=subprocess.DEVNULL, stderr=err,
@@ -346,7 +343,7 @@ def _collect(process_args, env, out_file, timeout, stderr_file, wine_debug=None)
         result = _report(out_file, status, stderr_file.read_text(errors="replace"))
         if result is not None:
             return result
-    raise AssertionError(f"Wine did not start the driver in {_STARTS} tries")
+    raise AssertionError(f"Wine did not start the driver in {wine_env.STARTS} tries")
 
 
 def run(tail="", steps=("wait-window", "dump", "key:Enter", "wait-exit"), timeout=30,
@@ -397,8 +394,8 @@ class Attached:
                              self.stderr_file.read_text(errors="replace"))
             if result is not None:
                 return result
-            if self.starts == _STARTS:
-                raise AssertionError(f"Wine did not start the driver in {_STARTS} tries")
+            if self.starts == wine_env.STARTS:
+                raise AssertionError(f"Wine did not start the driver in {wine_env.STARTS} tries")
             self._start()
 
 
