@@ -108,12 +108,9 @@ void KeepOwnDpiLayout(HWND window) {
 
 } // namespace
 
-DialogWindow* DialogWindow::Load(const SwitchTable& switches) {
+DialogWindow* DialogWindow::Load(const DialogSetup& setup) {
     // The one dialog of the run; it lives until the process ends.
     static DialogWindow instance;
-    // The set-up is worked out before the window exists, so that every
-    // control is created once, with its final text and state.
-    const DialogSetup setup = SetUpFromSwitches(switches);
     if (!instance.Create(setup)) {
         return nullptr;
     }

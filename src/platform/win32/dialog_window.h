@@ -5,7 +5,6 @@
 #include "dialog/dialog_input.h"
 #include "platform/win32/accessibility.h"
 #include "platform/win32/win32_handles.h"
-#include "startup/command_line_parser.h"
 
 #include <windows.h>
 
@@ -18,9 +17,11 @@
 // dialog's event handlers, and their responses into changes of the window.
 class DialogWindow {
   public:
-    // Creates the single instance hidden and runs its set-up from the
-    // switches. Returns nullptr when Windows cannot create the window.
-    static DialogWindow* Load(const SwitchTable& switches);
+    // Creates the single instance hidden, set up as `setup` says: the set-up
+    // is worked out before the window exists, so that every control is
+    // created once, with its final text and state. Returns nullptr when
+    // Windows cannot create the window.
+    static DialogWindow* Load(const DialogSetup& setup);
 
     int NumOptions() const { return state_.NumOptions; }
     void Show();

@@ -5,6 +5,8 @@
 #include <windows.h>
 
 #include <csignal>
+#include <cstdint>
+#include <cstdlib>
 #include <exception>
 
 namespace {
@@ -18,6 +20,38 @@ LONG WINAPI EndOnUnhandledException(EXCEPTION_POINTERS*) {
 
 void EndOnAbort(int) {
     EndAfterFailure();
+}
+
+void EndOnInvalidParameter(const wchar_t*, const wchar_t*, const wchar_t*, unsigned,
+                           std::uintptr_t) {
+    EndAfterFailure();
+}
+
+void EndOnPureCall() {
+    EndAfterFailure();
+}
+
+// Heap corruption, __fastfail and a failed /GS check end the process at
+// once without the exception filter; Windows Error Reporting then queues
+// its report instead of showing a box that nobody may be there to close.
+void KeepErrorReportingQuiet() {
+    using WerSetFlagsFn = HRESULT(WINAPI*)(DWORD);
+    constexpr DWORD kQueueReports = 0x2; // WER_FAULT_REPORTING_FLAG_QUEUE: no interface
+    const auto werSetFlags = reinterpret_cast<WerSetFlagsFn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "WerSetFlags")));
+    if (werSetFlags != nullptr) {
+        werSetFlags(kQueueReports);
+    }
+}
+
+// Windows swallows an exception raised in a timer callback unless told
+// otherwise, and the process would go on in an unknown state; with this off
+// it reaches the filter like any other.
+void LetTimerExceptionsThrough() {
+    constexpr int kTimerProcExceptionSuppression = 7; // UOI_TIMERPROC_EXCEPTION_SUPPRESSION
+    BOOL suppress = FALSE;
+    SetUserObjectInformationW(GetCurrentProcess(), kTimerProcExceptionSuppression, &suppress,
+                              sizeof suppress);
 }
 
 } // namespace
@@ -35,11 +69,17 @@ void EndAfterFailure() noexcept {
 void InstallFailureHandlers() {
     // No Windows Error Reporting box, and no box for a missing drive or file.
     SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
+    KeepErrorReportingQuiet();
     SetUnhandledExceptionFilter(EndOnUnhandledException);
+    LetTimerExceptionsThrough();
     ULONG guarantee = kStackKeptForFailures;
     SetThreadStackGuarantee(&guarantee);
     std::signal(SIGABRT, EndOnAbort);
     std::set_terminate(EndAfterFailure);
+    // The C run-time's checks of the arguments of its own functions would
+    // otherwise end the process with a code of their own, or show a box.
+    _set_invalid_parameter_handler(EndOnInvalidParameter);
+    _set_purecall_handler(EndOnPureCall);
 }
 
 #if defined(__GLIBCXX__)

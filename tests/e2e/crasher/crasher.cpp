@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <cstddef>
+#include <cstdio>
 #include <cstdlib>
 #include <exception>
 #include <string_view>
@@ -43,6 +44,31 @@ void Throw() {
     throw 1;
 }
 
+// The same block freed twice: with the process heap set to end the process
+// on corruption, as every 64-bit process on Windows is.
+void CorruptHeap() {
+    const HANDLE heap = GetProcessHeap();
+    HeapSetInformation(heap, HeapEnableTerminationOnCorruption, nullptr, 0);
+    void* volatile block = HeapAlloc(heap, 0, 64);
+    HeapFree(heap, 0, block);
+    HeapFree(heap, 0, block);
+}
+
+void CALLBACK FailInTimer(HWND, UINT, UINT_PTR, DWORD) {
+    *nowhere = 1;
+}
+
+// An access violation in a timer callback, which Windows swallows unless
+// the process has said otherwise; the loop ends after a while either way.
+void FailInTimerCallback() {
+    SetTimer(nullptr, 0, 10, FailInTimer);
+    const ULONGLONG end = GetTickCount64() + 2000;
+    MSG msg;
+    while (GetTickCount64() < end && GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        DispatchMessageW(&msg);
+    }
+}
+
 } // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
@@ -61,6 +87,13 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         std::abort();
     } else if (how == L"uncaught-exception") {
         Throw();
+    } else if (how == L"heap-corruption") {
+        CorruptHeap();
+    } else if (how == L"invalid-parameter") {
+        // The C run-time checks its arguments and calls its handler.
+        _wfopen(nullptr, nullptr);
+    } else if (how == L"timer-exception") {
+        FailInTimerCallback();
     }
     ExitProcess(0);
 }
