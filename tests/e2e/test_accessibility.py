@@ -11,6 +11,10 @@ import tolvane_e2e as e2e
 ROLE_SYSTEM_DIALOG = 18
 ROLE_SYSTEM_GROUPING = 20
 LIVE_SETTING = "{c12bcd8e-2a8e-4950-8ae7-3625111d58eb}"
+FULL_DESCRIPTION = "{0d4450ff-6aef-4f33-95dd-7befa72a4391}"
+HELP_TEXT = "{08555685-0977-45c7-a7a6-abaf5684121a}"
+POSITION_IN_SET = "{33d1dc54-641e-4d76-a6b1-13f341c1f896}"
+SIZE_OF_SET = "{1600d33c-3b9f-4369-9431-aa293f344cf1}"
 TAIL = ('/Title Backup /Text "Scegli il tipo" /Option Completo /Option "&Incrementale" '
         '/Default 2 /Timeout 12')
 
@@ -58,6 +62,17 @@ class AccessibilityTest(unittest.TestCase):
                  if "AccPropServices_SetHwndProp" in line and LIVE_SETTING in line]
         self.assertEqual(len(calls), 1, self.result.stderr[-2000:])
         self.assertIn("{VT_I4: 1}", calls[0], "Polite")
+
+    def test_ui_automation_gets_the_question_and_the_positions(self):
+        # Dynamic annotation, which Wine does not keep: its trace shows the calls.
+        def annotated(prop, value):
+            return [line for line in self.result.stderr.splitlines()
+                    if "AccPropServices_SetHwndProp" in line and prop in line and value in line]
+        for prop in (FULL_DESCRIPTION, HELP_TEXT):
+            self.assertEqual(len(annotated(prop, 'L"Scegli il tipo"')), 1, prop)
+        for position in (1, 2):
+            self.assertEqual(len(annotated(POSITION_IN_SET, f"{{VT_I4: {position}}}")), 1)
+        self.assertEqual(len(annotated(SIZE_OF_SET, "{VT_I4: 2}")), 2)
 
     def test_announced_when_shown_then_at_ten_and_five(self):
         heard = [(e["name"], e["at_ms"]) for e in self.result.win_events

@@ -3,6 +3,7 @@
 #include <oleacc.h>
 
 #include <string>
+#include <variant>
 #include <vector>
 
 #ifndef EVENT_OBJECT_LIVEREGIONCHANGED
@@ -16,10 +17,9 @@ constexpr GUID kClsidAccPropServices = {
     0xb5f8350b, 0x0548, 0x48b1, {0xa6, 0xee, 0x88, 0xbd, 0x00, 0xb4, 0xa5, 0xe7}};
 constexpr GUID kIidAccPropServices = {
     0x6e26e776, 0x04f0, 0x495d, {0x80, 0xe4, 0x33, 0x30, 0x35, 0x2e, 0x31, 0x69}};
-// UI Automation's LiveSetting property, and its value Polite.
-constexpr GUID kLiveSettingProperty = {
-    0xc12bcd8e, 0x2a8e, 0x4950, {0x8a, 0xe7, 0x36, 0x25, 0x11, 0x1d, 0x58, 0xeb}};
-constexpr long kPolite = 1;
+// The type library that describes IAccessible, for late-bound callers.
+constexpr GUID kLibidAccessibility = {
+    0x1ea4dbf0, 0x3c3b, 0x11cf, {0x81, 0x0c, 0x00, 0xaa, 0x00, 0x38, 0x9b, 0x71}};
 
 using CreateStdAccessibleObjectFn = HRESULT(WINAPI*)(HWND, LONG, REFIID, void**);
 using LresultFromObjectFn = LRESULT(WINAPI*)(REFIID, WPARAM, LPUNKNOWN);
@@ -27,6 +27,7 @@ using WindowFromAccessibleObjectFn = HRESULT(WINAPI*)(IAccessible*, HWND*);
 using SysAllocStringLenFn = BSTR(WINAPI*)(const OLECHAR*, UINT);
 using CoInitializeExFn = HRESULT(WINAPI*)(LPVOID, DWORD);
 using CoCreateInstanceFn = HRESULT(WINAPI*)(REFCLSID, LPUNKNOWN, DWORD, REFIID, LPVOID*);
+using LoadRegTypeLibFn = HRESULT(WINAPI*)(REFGUID, WORD, WORD, LCID, ITypeLib**);
 
 // The functions taken from the accessibility DLLs; all null when one is
 // missing.
@@ -36,6 +37,7 @@ struct AccessibilityApi {
     WindowFromAccessibleObjectFn windowFromAccessibleObject = nullptr;
     SysAllocStringLenFn sysAllocStringLen = nullptr;
     CoCreateInstanceFn coCreateInstance = nullptr;
+    LoadRegTypeLibFn loadRegTypeLib = nullptr;
 };
 
 // By its full path in System32, never from the program's or the current
@@ -67,11 +69,13 @@ AccessibilityApi Load() {
         ProcAddress<LresultFromObjectFn>(oleacc, "LresultFromObject"),
         ProcAddress<WindowFromAccessibleObjectFn>(oleacc, "WindowFromAccessibleObject"),
         ProcAddress<SysAllocStringLenFn>(oleaut32, "SysAllocStringLen"),
-        ProcAddress<CoCreateInstanceFn>(ole32, "CoCreateInstance")};
+        ProcAddress<CoCreateInstanceFn>(ole32, "CoCreateInstance"),
+        ProcAddress<LoadRegTypeLibFn>(oleaut32, "LoadRegTypeLib")};
     const auto coInitializeEx = ProcAddress<CoInitializeExFn>(ole32, "CoInitializeEx");
     if (api.createStdAccessibleObject == nullptr || api.lresultFromObject == nullptr ||
         api.windowFromAccessibleObject == nullptr || api.sysAllocStringLen == nullptr ||
-        api.coCreateInstance == nullptr || coInitializeEx == nullptr) {
+        api.coCreateInstance == nullptr || api.loadRegTypeLib == nullptr ||
+        coInitializeEx == nullptr) {
         return {};
     }
     // Handing an object to a screen reader goes through COM, which needs the
@@ -85,9 +89,32 @@ AccessibilityApi Load() {
 }
 
 const AccessibilityApi& Api() {
-    // Loaded on the first request; the DLLs stay for the rest of the process.
-    static const AccessibilityApi api = Load();
+    // Loaded on the first request, and again at the next one while that
+    // fails; the DLLs stay for the rest of the process.
+    static AccessibilityApi api;
+    if (api.createStdAccessibleObject == nullptr) {
+        api = Load();
+    }
     return api;
+}
+
+// IAccessible's type information, which the standard objects give and
+// otherwise the registered type library; nullptr when neither has it.
+ITypeInfo* AccessibleTypeInfo(IAccessible* standard) {
+    ITypeInfo* info = nullptr;
+    if (SUCCEEDED(standard->GetTypeInfo(0, LOCALE_NEUTRAL, &info)) && info != nullptr) {
+        return info;
+    }
+    ITypeLib* library = nullptr;
+    if (FAILED(Api().loadRegTypeLib(kLibidAccessibility, 1, 1, LOCALE_NEUTRAL, &library))) {
+        return nullptr;
+    }
+    info = nullptr;
+    if (FAILED(library->GetTypeInfoOfGuid(__uuidof(IAccessible), &info))) {
+        info = nullptr;
+    }
+    library->Release();
+    return info;
 }
 
 bool IsSelf(const VARIANT& child) {
@@ -102,12 +129,15 @@ void ReleaseChild(VARIANT& child) {
 }
 
 // The standard client object of a window with some of its answers replaced.
-// Every other call goes to the standard object. Its children are offered
-// through IEnumVARIANT too, as AccessibleChildren() asks for them that way.
-class OverridingAccessible final : public IAccessible, public IEnumVARIANT {
+// Every other call goes to the standard object. As Windows asks of such a
+// wrapper, it names its window through IOleWindow, and late-bound calls
+// through IDispatch reach its own answers. Its children are offered through
+// IEnumVARIANT too, as AccessibleChildren() asks for them that way.
+class OverridingAccessible final : public IAccessible, public IEnumVARIANT, public IOleWindow {
   public:
-    OverridingAccessible(IAccessible* standard, const AccessibleOverridesSource& source)
-        : standard_(standard), source_(source) {}
+    OverridingAccessible(HWND window, IAccessible* standard,
+                         const AccessibleOverridesSource& source)
+        : window_(window), standard_(standard), source_(source) {}
 
     OverridingAccessible(const OverridingAccessible&) = delete;
     OverridingAccessible& operator=(const OverridingAccessible&) = delete;
@@ -123,6 +153,8 @@ class OverridingAccessible final : public IAccessible, public IEnumVARIANT {
             *object = static_cast<IAccessible*>(this);
         } else if (iid == __uuidof(IEnumVARIANT) && LoadChildren()) {
             *object = static_cast<IEnumVARIANT*>(this);
+        } else if (iid == __uuidof(IOleWindow)) {
+            *object = static_cast<IOleWindow*>(this);
         } else {
             return E_NOINTERFACE;
         }
@@ -140,22 +172,54 @@ class OverridingAccessible final : public IAccessible, public IEnumVARIANT {
         return static_cast<ULONG>(left);
     }
 
-    // IDispatch: the standard object's, which knows no replaced answer.
+    // IDispatch, through IAccessible's type information called on this
+    // object: the standard object's own Invoke would give its own answers.
     HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
-        return standard_->GetTypeInfoCount(count);
+        if (count == nullptr) {
+            return E_POINTER;
+        }
+        *count = TypeInfo() != nullptr ? 1 : 0;
+        return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID lcid, ITypeInfo** info) override {
-        return standard_->GetTypeInfo(index, lcid, info);
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID, ITypeInfo** info) override {
+        if (info == nullptr) {
+            return E_POINTER;
+        }
+        *info = index == 0 ? TypeInfo() : nullptr;
+        if (*info == nullptr) {
+            return index == 0 ? E_NOTIMPL : DISP_E_BADINDEX;
+        }
+        (*info)->AddRef();
+        return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID lcid,
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID,
                                             DISPID* ids) override {
-        return standard_->GetIDsOfNames(iid, names, count, lcid, ids);
+        if (iid != IID_NULL) {
+            return DISP_E_UNKNOWNINTERFACE;
+        }
+        return TypeInfo() != nullptr ? TypeInfo()->GetIDsOfNames(names, count, ids) : E_NOTIMPL;
     }
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID iid, LCID lcid, WORD flags,
-                                     DISPPARAMS* params, VARIANT* result, EXCEPINFO* exception,
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID iid, LCID, WORD flags, DISPPARAMS* params,
+                                     VARIANT* result, EXCEPINFO* exception,
                                      UINT* argument) override {
-        return standard_->Invoke(id, iid, lcid, flags, params, result, exception, argument);
+        if (iid != IID_NULL) {
+            return DISP_E_UNKNOWNINTERFACE;
+        }
+        return TypeInfo() != nullptr
+                   ? TypeInfo()->Invoke(static_cast<IAccessible*>(this), id, flags, params, result,
+                                        exception, argument)
+                   : E_NOTIMPL;
     }
+
+    // IOleWindow: the window whose object this is.
+    HRESULT STDMETHODCALLTYPE GetWindow(HWND* window) override {
+        if (window == nullptr) {
+            return E_POINTER;
+        }
+        *window = window_;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
 
     // IAccessible: the answers that may be replaced.
     HRESULT STDMETHODCALLTYPE get_accName(VARIANT child, BSTR* name) override {
@@ -272,7 +336,18 @@ class OverridingAccessible final : public IAccessible, public IEnumVARIANT {
         for (VARIANT& child : children_) {
             ReleaseChild(child);
         }
+        if (typeInfo_ != nullptr) {
+            typeInfo_->Release();
+        }
         standard_->Release();
+    }
+
+    ITypeInfo* TypeInfo() {
+        if (!typeInfoLoaded_) {
+            typeInfoLoaded_ = true;
+            typeInfo_ = AccessibleTypeInfo(standard_);
+        }
+        return typeInfo_;
     }
 
     // The standard object's children, the hidden windows among them left out
@@ -320,11 +395,14 @@ class OverridingAccessible final : public IAccessible, public IEnumVARIANT {
     }
 
     LONG references_ = 1;
+    const HWND window_;
     IAccessible* const standard_;
     const AccessibleOverridesSource source_;
     std::vector<VARIANT> children_;
     bool childrenLoaded_ = false;
     std::size_t next_ = 0;
+    ITypeInfo* typeInfo_ = nullptr;
+    bool typeInfoLoaded_ = false;
 };
 
 } // namespace
@@ -344,14 +422,14 @@ LRESULT AnswerGetObject(HWND window, WPARAM wParam, LPARAM lParam,
     }
     // A new object for every request: LresultFromObject keeps a reference
     // until the screen reader lets the object go.
-    auto* object = new OverridingAccessible(standard, source);
+    auto* object = new OverridingAccessible(window, standard, source);
     const LRESULT result =
         api.lresultFromObject(__uuidof(IAccessible), wParam, static_cast<IAccessible*>(object));
     object->Release();
     return result > 0 ? result : 0;
 }
 
-bool MarkPoliteLiveRegion(HWND window) {
+bool Annotate(const std::vector<UiaAnnotation>& annotations) {
     const AccessibilityApi& api = Api();
     IAccPropServices* services = nullptr;
     if (api.coCreateInstance == nullptr ||
@@ -359,13 +437,27 @@ bool MarkPoliteLiveRegion(HWND window) {
                                     kIidAccPropServices, reinterpret_cast<void**>(&services)))) {
         return false;
     }
-    VARIANT polite{};
-    polite.vt = VT_I4;
-    polite.lVal = kPolite;
-    const HRESULT set = services->SetHwndProp(window, static_cast<DWORD>(OBJID_CLIENT),
-                                              CHILDID_SELF, kLiveSettingProperty, polite);
+    bool complete = true;
+    for (const UiaAnnotation& annotation : annotations) {
+        if (annotation.window == nullptr) {
+            complete = false;
+            continue;
+        }
+        // A property that Windows refuses stays refused: that is no reason
+        // to try again.
+        if (const std::wstring* text = std::get_if<std::wstring>(&annotation.value)) {
+            services->SetHwndPropStr(annotation.window, static_cast<DWORD>(OBJID_CLIENT),
+                                     CHILDID_SELF, annotation.property, text->c_str());
+        } else {
+            VARIANT number{};
+            number.vt = VT_I4;
+            number.lVal = std::get<long>(annotation.value);
+            services->SetHwndProp(annotation.window, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF,
+                                  annotation.property, number);
+        }
+    }
     services->Release();
-    return SUCCEEDED(set);
+    return complete;
 }
 
 void AnnounceLiveRegion(HWND window) {

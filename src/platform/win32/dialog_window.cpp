@@ -314,12 +314,11 @@ const std::wstring& DialogWindow::TextOf(int id) const {
 }
 
 LRESULT DialogWindow::AnswerGetObject(HWND window, WPARAM wParam, LPARAM lParam) {
-    // A screen reader is about: the countdown label becomes a live region
-    // before anything is read out. Tried once, since it loads the
+    // A screen reader is about: the annotations are made before anything is
+    // read out, once they have all been made, since they load the
     // accessibility DLLs.
-    if (!liveRegionTried_) {
-        liveRegionTried_ = true;
-        MarkPoliteLiveRegion(Control(kIdTempo));
+    if (!annotated_) {
+        annotated_ = Annotate(UiaAnnotations());
     }
     const auto overrides = [this, window]() {
         return window == window_             ? DialogOverrides()
@@ -327,6 +326,26 @@ LRESULT DialogWindow::AnswerGetObject(HWND window, WPARAM wParam, LPARAM lParam)
                                              : TempoOverrides();
     };
     return ::AnswerGetObject(window, wParam, lParam, overrides);
+}
+
+std::vector<UiaAnnotation> DialogWindow::UiaAnnotations() const {
+    // The prompt as the dialog's full description, which Narrator reads
+    // after its name and type, and as its help text for clients older than
+    // that property; UI Automation has no place for the description that
+    // MSAA clients get. Each row says where it stands among the rows, for
+    // "1 of 2", and the countdown label is a polite live region.
+    const std::wstring prompt = SpokenText(TextOf(kIdTesto));
+    std::vector<UiaAnnotation> annotations = {
+        {window_, uia_property::kFullDescription, prompt},
+        {window_, uia_property::kHelpText, prompt},
+        {Control(kIdTempo), uia_property::kLiveSetting, uia_property::kPolite},
+    };
+    for (int i = 0; i < state_.NumOptions; ++i) {
+        const HWND row = Control(kIdFirstOption + i);
+        annotations.push_back({row, uia_property::kPositionInSet, long{i + 1}});
+        annotations.push_back({row, uia_property::kSizeOfSet, long{state_.NumOptions}});
+    }
+    return annotations;
 }
 
 AccessibleOverrides DialogWindow::DialogOverrides() const {
@@ -367,8 +386,12 @@ void DialogWindow::SaveFocus() {
 }
 
 void DialogWindow::RestoreFocus() {
-    if (focus_ != nullptr && IsWindowVisible(focus_) && IsWindowEnabled(focus_)) {
-        SetFocus(focus_);
+    // A minimized window takes no focus of its own. WM_NEXTDLGCTL rather
+    // than SetFocus, so that the dialog manager moves the default-button
+    // border along and knows where the focus is.
+    if (focus_ != nullptr && !IsIconic(window_) && IsWindowVisible(focus_) &&
+        IsWindowEnabled(focus_)) {
+        SendMessageW(window_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(focus_), TRUE);
     }
 }
 

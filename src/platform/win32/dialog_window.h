@@ -53,6 +53,7 @@ class DialogWindow {
 
     // What screen readers are told beyond what the controls show.
     LRESULT AnswerGetObject(HWND window, WPARAM wParam, LPARAM lParam);
+    std::vector<UiaAnnotation> UiaAnnotations() const;
     AccessibleOverrides DialogOverrides() const;
     AccessibleOverrides FrameOverrides() const;
     AccessibleOverrides TempoOverrides() const;
@@ -79,5 +80,5 @@ class DialogWindow {
     UniqueFont font_;
     std::wstring tempoText_;
     DialogState state_;
-    bool liveRegionTried_ = false;
+    bool annotated_ = false;
 };

@@ -16,6 +16,23 @@ int SystemDpi() {
     return dpi > 0 ? dpi : kDefaultDpi;
 }
 
+// Windows scales the caption and the frame with the window's DPI only for
+// per-monitor awareness version 2 (Windows 10 1703 and later). Under
+// version 1, all that Windows 8.1 to 10 1607 know, they keep the system
+// DPI's size on every monitor, which AdjustWindowRectEx gives: measured at
+// the monitor's DPI they would make the client area too small or too large.
+bool IsFrameScaledWithDpi() {
+    using GetThreadDpiAwarenessContextFn = HANDLE(WINAPI*)();
+    using AreDpiAwarenessContextsEqualFn = BOOL(WINAPI*)(HANDLE, HANDLE);
+    static const auto getContext =
+        User32Function<GetThreadDpiAwarenessContextFn>("GetThreadDpiAwarenessContext");
+    static const auto areEqual =
+        User32Function<AreDpiAwarenessContextsEqualFn>("AreDpiAwarenessContextsEqual");
+    // DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2
+    const auto perMonitorV2 = reinterpret_cast<HANDLE>(static_cast<INT_PTR>(-4));
+    return getContext != nullptr && areEqual != nullptr && areEqual(getContext(), perMonitorV2);
+}
+
 } // namespace
 
 int DpiOfWindow(HWND window) {
@@ -29,7 +46,7 @@ RECT OuterRectForClient(const RECT& client, DWORD style, DWORD exStyle, int dpi)
     using AdjustForDpiFn = BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT);
     static const auto adjustForDpi = User32Function<AdjustForDpiFn>("AdjustWindowRectExForDpi");
     RECT outer = client;
-    if (adjustForDpi == nullptr ||
+    if (adjustForDpi == nullptr || !IsFrameScaledWithDpi() ||
         !adjustForDpi(&outer, style, FALSE, exStyle, static_cast<UINT>(dpi))) {
         outer = client;
         AdjustWindowRectEx(&outer, style, FALSE, exStyle);
