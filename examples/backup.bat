@@ -8,6 +8,8 @@ set "TOLVANE=%~dp0Tolvane.exe"
 if not exist "%TOLVANE%" set "TOLVANE=Tolvane.exe"
 
 "%TOLVANE%" /Title Backup /Text "Scegli il tipo" /Option Completo /Option Incrementale /Default 2 /Timeout 10
+rem A code below 0 is a failure that Windows reported, not a cancel.
+if %ERRORLEVEL% LSS 0 goto errore
 if errorlevel 11 goto errore
 if errorlevel 2 goto incrementale
 if errorlevel 1 goto completo

@@ -9,6 +9,8 @@ set "TOLVANE=%~dp0Tolvane.exe"
 if not exist "%TOLVANE%" set "TOLVANE=Tolvane.exe"
 
 "%TOLVANE%" /Title "Aggiornamento notturno" /Text "Senza risposta, tra 5 secondi vale la scelta evidenziata." /Option "Aggiorna e riavvia" /Option "Aggiorna senza riavviare" /Option "Rimanda a domani" /Default 2 /Timeout 5
+rem A code below 0 is a failure that Windows reported, not a cancel.
+if %ERRORLEVEL% LSS 0 goto errore
 if errorlevel 11 goto errore
 if errorlevel 3 goto rimanda
 if errorlevel 2 goto aggiorna

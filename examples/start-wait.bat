@@ -9,6 +9,8 @@ set "TOLVANE=%~dp0Tolvane.exe"
 if not exist "%TOLVANE%" set "TOLVANE=Tolvane.exe"
 
 start "" /wait "%TOLVANE%" /Title Installazione /Text "Installare anche gli esempi?" /Option Si /Option No
+rem A code below 0 is a failure that Windows reported, not a cancel.
+if %ERRORLEVEL% LSS 0 goto errore
 if errorlevel 11 goto errore
 if errorlevel 2 goto no
 if errorlevel 1 goto si
