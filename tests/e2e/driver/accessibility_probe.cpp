@@ -15,7 +15,6 @@ namespace {
 
 struct WinEvent {
     DWORD event;
-    int controlId;
     std::wstring name;
     double atMs;
 };
@@ -55,7 +54,7 @@ void CALLBACK OnWinEvent(HWINEVENTHOOK, DWORD event, HWND window, LONG objectId,
         name = NameOf(object, child);
         object->Release();
     }
-    g_events.push_back({event, GetDlgCtrlID(window), name, g_clock ? g_clock() : 0});
+    g_events.push_back({event, name, g_clock ? g_clock() : 0});
 }
 
 } // namespace
@@ -84,13 +83,6 @@ void DumpAccessible(JsonWriter& json, HWND window) {
     VARIANT value{};
     json.Key("role");
     if (SUCCEEDED(object->get_accRole(self, &value)) && value.vt == VT_I4) {
-        json.Int(value.lVal);
-    } else {
-        json.Null();
-    }
-    value = VARIANT{};
-    json.Key("state");
-    if (SUCCEEDED(object->get_accState(self, &value)) && value.vt == VT_I4) {
         json.Int(value.lVal);
     } else {
         json.Null();
@@ -136,7 +128,6 @@ void DumpWinEvents(JsonWriter& json) {
         json.BeginObject();
         json.Key("event").Ascii(event.event == EVENT_OBJECT_LIVEREGIONCHANGED ? "live_region"
                                                                               : "name_change");
-        json.Key("id").Int(event.controlId);
         json.Key("name").String(event.name);
         json.Key("at_ms").Number(event.atMs);
         json.EndObject();

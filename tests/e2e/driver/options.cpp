@@ -52,29 +52,14 @@ std::optional<std::string> ReadWholeFile(const std::wstring& path) {
     return bytes;
 }
 
-std::optional<std::wstring> DecodeHex(const std::wstring& hex) {
-    if (hex.size() % 4 != 0) {
-        return std::nullopt;
-    }
-    std::wstring text;
-    for (size_t i = 0; i < hex.size(); i += 4) {
-        long long unit = 0;
-        if (!ParseNumber(L"0x" + hex.substr(i, 4), &unit)) {
-            return std::nullopt;
-        }
-        text += static_cast<wchar_t>(unit);
-    }
-    return text;
-}
-
 } // namespace
 
 const char kOptionsUsage[] =
-    "usage: tolvane_driver (--exe PATH [--tail TEXT | --tail-hex HEX | --tail-file PATH]\n"
+    "usage: tolvane_driver (--exe PATH [--tail-file PATH] [--show SW]\n"
     "                       | --attach-class CLASS [--attach-title TEXT])\n"
-    "                      [--timeout MS] [--out PATH] [--steps-file PATH] [--show SW] STEP...\n"
+    "                      [--timeout MS] [--out PATH] [--steps-file PATH] STEP...\n"
+    "  --tail-file: the program's command-line tail, raw UTF-16LE\n"
     "  --show: start the program with STARTF_USESHOWWINDOW and this wShowWindow\n"
-    "  --tail-hex: UTF-16 code units, four hex digits each; --tail-file: raw UTF-16LE\n"
     "steps:\n";
 
 std::optional<std::wstring> ParseOptions(int argc, wchar_t** argv, Options& options) {
@@ -86,14 +71,6 @@ std::optional<std::wstring> ParseOptions(int argc, wchar_t** argv, Options& opti
         }
         if (arg == L"--exe") {
             options.exe = argv[++i];
-        } else if (arg == L"--tail") {
-            options.tail = argv[++i];
-        } else if (arg == L"--tail-hex") {
-            std::optional<std::wstring> tail = DecodeHex(argv[++i]);
-            if (!tail) {
-                return L"bad --tail-hex";
-            }
-            options.tail = *tail;
         } else if (arg == L"--tail-file") {
             std::optional<std::string> bytes = ReadWholeFile(argv[++i]);
             if (!bytes || bytes->size() % 2 != 0) {

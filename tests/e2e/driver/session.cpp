@@ -68,8 +68,7 @@ bool Session::Start(const std::wstring& exe, const std::wstring& tail, std::opti
     PROCESS_INFORMATION info{};
     // Wine now and then loses a new process while it is still starting up
     // and fails the start with ERROR_INTERNAL_ERROR (a `wine` command ends
-    // with status 1 then): that start is made once more, and the report
-    // counts the starts.
+    // with status 1 then): that start is made once more.
     int starts = 0;
     BOOL created = FALSE;
     do {
@@ -78,7 +77,6 @@ bool Session::Start(const std::wstring& exe, const std::wstring& tail, std::opti
         created = CreateProcessW(exe.c_str(), buffer.data(), nullptr, nullptr, FALSE, 0, nullptr,
                                  nullptr, &startup, &info);
     } while (!created && GetLastError() == ERROR_INTERNAL_ERROR && starts < 2);
-    report.Key("starts").Int(starts);
     if (!created) {
         report.Key("error").Ascii("CreateProcessW failed with error " +
                                   std::to_string(GetLastError()));
@@ -89,8 +87,6 @@ bool Session::Start(const std::wstring& exe, const std::wstring& tail, std::opti
     processId_ = info.dwProcessId;
     StartWinEventRecording(processId_, [this] { return SinceVisible().value_or(-1); });
     report.Key("pid").Int(processId_);
-    report.Key("exe_icons");
-    DumpFileIcons(report, exe);
     return true;
 }
 
@@ -130,11 +126,10 @@ void Session::Observe() {
             known = known || seen.window == window;
         }
         if (!known) {
-            double at = NowMs();
             if (!visibleAt_) {
-                visibleAt_ = at;
+                visibleAt_ = NowMs();
             }
-            seen_.push_back({window, ClassName(window), WindowText(window), ChildIds(window), at});
+            seen_.push_back({window, ClassName(window), ChildIds(window)});
         }
     }
 }
@@ -200,12 +195,11 @@ bool Session::NeedWindow(JsonWriter& json) {
 }
 
 bool Session::BringToFront(JsonWriter& json) {
-    bool ok = false;
-    json.Key("forced_foreground").Bool(EnsureForeground(window_, &ok));
-    if (!ok) {
+    if (!EnsureForeground(window_)) {
         json.Key("error").Ascii("could not make the window the foreground window");
+        return false;
     }
-    return ok;
+    return true;
 }
 
 // Input is queued, not delivered: give the target the chance to take it in
@@ -222,7 +216,6 @@ void Session::Settle() {
 }
 
 bool Session::FinishClick(POINT point, JsonWriter& json) {
-    json.Key("screen_point").BeginArray().Int(point.x).Int(point.y).EndArray();
     if (!BringToFront(json)) {
         return false;
     }
@@ -247,23 +240,15 @@ void Session::Finish(JsonWriter& report) {
     if (process_ != nullptr && !Exited()) {
         Kill();
     }
-    report.Key("visible_ms");
-    if (visibleAt_) {
-        report.Number(*visibleAt_);
-    } else {
-        report.Null();
-    }
     report.Key("seen_windows").BeginArray();
     for (const SeenWindow& seen : seen_) {
         report.BeginObject();
         report.Key("class").String(seen.className);
-        report.Key("text").String(seen.text);
         report.Key("child_ids").BeginArray();
         for (int id : seen.childIds) {
             report.Int(id);
         }
         report.EndArray();
-        report.Key("at_ms").Number(seen.atMs);
         report.EndObject();
     }
     report.EndArray();

@@ -16,9 +16,7 @@ constexpr DWORD kDefaultWaitMs = 15000;
 struct SeenWindow {
     HWND window;
     std::wstring className;
-    std::wstring text;
     std::vector<int> childIds; // what tells a dialog from a message box
-    double atMs;
 };
 
 // The process under test and what has been observed of it so far.
@@ -47,8 +45,6 @@ class Session {
     bool StepType(const StepArgs& args, JsonWriter& json);
     bool StepPost(const StepArgs& args, JsonWriter& json);
     bool StepSend(const StepArgs& args, JsonWriter& json);
-    bool StepForeground(const StepArgs& args, JsonWriter& json);
-    bool StepWaitChange(const StepArgs& args, JsonWriter& json);
     bool StepWatch(const StepArgs& args, JsonWriter& json);
     bool StepInk(const StepArgs& args, JsonWriter& json);
     bool StepAccessible(const StepArgs& args, JsonWriter& json);

@@ -22,20 +22,9 @@ struct NamedValue {
 };
 
 constexpr NamedValue kMessageNames[] = {
-    {L"WM_CLOSE", WM_CLOSE},
-    {L"WM_SYSCOMMAND", WM_SYSCOMMAND},
-    {L"WM_ENDSESSION", WM_ENDSESSION},
-    {L"WM_QUERYENDSESSION", WM_QUERYENDSESSION},
-    {L"WM_COMMAND", WM_COMMAND},
-    {L"WM_QUIT", WM_QUIT},
-    {L"WM_KEYDOWN", WM_KEYDOWN},
-    {L"WM_KEYUP", WM_KEYUP},
-    {L"WM_CHAR", WM_CHAR},
-    {L"SC_CLOSE", SC_CLOSE},
-    {L"IDOK", IDOK},
-    {L"IDCANCEL", IDCANCEL},
-    {L"TRUE", 1},
-    {L"FALSE", 0},
+    {L"WM_CLOSE", WM_CLOSE},           {L"WM_SYSCOMMAND", WM_SYSCOMMAND},
+    {L"WM_ENDSESSION", WM_ENDSESSION}, {L"WM_COMMAND", WM_COMMAND},
+    {L"SC_CLOSE", SC_CLOSE},           {L"TRUE", 1},
 };
 
 bool ParseValue(const std::wstring& text, long long* value) {
@@ -49,7 +38,6 @@ bool ParseValue(const std::wstring& text, long long* value) {
 }
 
 struct ChildState {
-    bool exists;
     bool visible;
     std::wstring text;
 
@@ -59,14 +47,13 @@ struct ChildState {
 ChildState ReadChild(HWND top, int id) {
     HWND child = FindDescendant(top, id);
     if (child == nullptr) {
-        return {false, false, {}};
+        return {false, {}};
     }
-    return {true, IsWindowVisible(child) != 0, WindowText(child)};
+    return {IsWindowVisible(child) != 0, WindowText(child)};
 }
 
 void WriteChildState(JsonWriter& json, const ChildState& state, std::optional<double> at) {
     json.BeginObject();
-    json.Key("exists").Bool(state.exists);
     json.Key("visible").Bool(state.visible);
     json.Key("text").String(state.text);
     json.Key("at_ms");
@@ -81,16 +68,7 @@ void WriteChildState(JsonWriter& json, const ChildState& state, std::optional<do
 } // namespace
 
 bool Session::StepWaitWindow(const StepArgs& args, JsonWriter& json) {
-    std::wstring className;
-    double timeout = kDefaultWaitMs;
-    for (const std::wstring& word : args.words) {
-        long long number = 0;
-        if (ParseNumber(word, &number)) {
-            timeout = static_cast<double>(number);
-        } else {
-            className = word;
-        }
-    }
+    const std::wstring className = args.words.empty() ? L"" : args.words[0];
     HWND found = nullptr;
     bool ok = WaitFor(
         [&] {
@@ -106,15 +84,13 @@ bool Session::StepWaitWindow(const StepArgs& args, JsonWriter& json) {
             }
             return false;
         },
-        timeout);
+        kDefaultWaitMs);
     if (!ok) {
         json.Key("error").Ascii(Exited() ? "the process ended without that window"
                                          : "timed out waiting for the window");
         return false;
     }
     window_ = found;
-    json.Key("class").String(ClassName(found));
-    json.Key("text").String(WindowText(found));
     return true;
 }
 
@@ -125,21 +101,13 @@ bool Session::StepDump(const StepArgs&, JsonWriter& json) {
 }
 
 bool Session::StepClick(const StepArgs& args, JsonWriter& json) {
-    if (args.numbers.size() == 2) {
-        json.Key("error").Ascii("an offset needs DX and DY");
-        return false;
-    }
     const HWND child = ChildWithId(args.numbers[0], json);
     if (child == nullptr) {
         return false;
     }
     RECT rect{};
     GetWindowRect(child, &rect);
-    const POINT point = args.numbers.size() == 3
-                            ? POINT{rect.left + static_cast<LONG>(args.numbers[1]),
-                                    rect.top + static_cast<LONG>(args.numbers[2])}
-                            : CentreOf(rect);
-    return FinishClick(point, json);
+    return FinishClick(CentreOf(rect), json);
 }
 
 bool Session::StepClickClient(const StepArgs& args, JsonWriter& json) {
@@ -158,7 +126,6 @@ bool Session::StepDrag(const StepArgs& args, JsonWriter& json) {
     const POINT from = CentreOf(rect);
     POINT to{static_cast<LONG>(args.numbers[1]), static_cast<LONG>(args.numbers[2])};
     ClientToScreen(window_, &to);
-    json.Key("screen_points").BeginArray().Int(from.x).Int(from.y).Int(to.x).Int(to.y).EndArray();
     if (!BringToFront(json)) {
         return false;
     }
@@ -210,49 +177,19 @@ bool Session::StepType(const StepArgs& args, JsonWriter& json) {
 
 bool Session::StepPost(const StepArgs& args, JsonWriter& json) {
     if (!PostMessageW(window_, static_cast<UINT>(args.numbers[0]),
-                      static_cast<WPARAM>(args.Number(1, 0)),
-                      static_cast<LPARAM>(args.Number(2, 0)))) {
+                      static_cast<WPARAM>(args.Number(1, 0)), 0)) {
         json.Key("error").Ascii("PostMessageW failed");
         return false;
     }
     return true;
 }
 
-bool Session::StepSend(const StepArgs& args, JsonWriter& json) {
+bool Session::StepSend(const StepArgs& args, JsonWriter&) {
     // A handler that ends the process never replies, so this must not block.
-    DWORD_PTR result = 0;
-    const bool replied = SendMessageTimeoutW(window_, static_cast<UINT>(args.numbers[0]),
-                                             static_cast<WPARAM>(args.Number(1, 0)),
-                                             static_cast<LPARAM>(args.Number(2, 0)),
-                                             SMTO_ABORTIFHUNG, 2000, &result) != 0;
-    json.Key("replied").Bool(replied);
-    json.Key("result").Int(static_cast<long long>(result));
-    return true;
-}
-
-bool Session::StepForeground(const StepArgs&, JsonWriter& json) {
-    return BringToFront(json);
-}
-
-bool Session::StepWaitChange(const StepArgs& args, JsonWriter& json) {
-    const long long id = args.numbers[0];
-    const long long timeout = args.Number(1, kDefaultWaitMs);
-    ChildState before = ReadChild(window_, static_cast<int>(id));
-    json.Key("before");
-    WriteChildState(json, before, SinceVisible());
-    ChildState after = before;
-    bool changed = WaitFor(
-        [&] {
-            after = ReadChild(window_, static_cast<int>(id));
-            return !(after == before);
-        },
-        static_cast<double>(timeout));
-    if (!changed) {
-        json.Key("error").Ascii(Exited() ? "the process ended" : "timed out, no change");
-        return false;
-    }
-    json.Key("after");
-    WriteChildState(json, after, SinceVisible());
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutW(window_, static_cast<UINT>(args.numbers[0]),
+                        static_cast<WPARAM>(args.Number(1, 0)), 0, SMTO_ABORTIFHUNG, 2000,
+                        &ignored);
     return true;
 }
 
@@ -316,12 +253,10 @@ bool Session::StepWaitExit(const StepArgs& args, JsonWriter& json) {
     // The run's --timeout caps every wait: a wait cut short must say so, or
     // a slow start would pass for a process that does not end.
     const double allowed = Budget(asked);
-    const double start = NowMs();
     if (WaitFor([&] { return Exited(); }, asked)) {
         return true;
     }
     timedOut_ = true;
-    json.Key("waited_ms").Number(NowMs() - start);
     json.Key("threads").String(ThreadBacktraces(processId_));
     Kill();
     std::string error = "timed out";
@@ -354,13 +289,13 @@ struct StepEntry {
 constexpr size_t kAny = 1000;
 
 const StepEntry kSteps[] = {
-    {L"wait-window", "wait-window[:CLASS][:MS]", "wait for a visible top-level window",
-     ArgKind::Words, 0, 2, false, &Session::StepWaitWindow},
+    {L"wait-window", "wait-window[:CLASS]", "wait for a visible top-level window", ArgKind::Words,
+     0, 1, false, &Session::StepWaitWindow},
     {L"dump", "dump", "state of that window and its children", ArgKind::Numbers, 0, 0, true,
      &Session::StepDump},
     {L"sleep", "sleep:MS", "wait, observing", ArgKind::Numbers, 1, 1, false, &Session::StepSleep},
-    {L"click", "click:ID[:DX:DY]", "left click on a child, at its centre or at an offset",
-     ArgKind::Numbers, 1, 3, true, &Session::StepClick},
+    {L"click", "click:ID", "left click on the centre of a child", ArgKind::Numbers, 1, 1, true,
+     &Session::StepClick},
     {L"click-client", "click-client:X:Y", "left click at client coordinates", ArgKind::Numbers, 2,
      2, true, &Session::StepClickClient},
     {L"drag", "drag:ID:X:Y", "press on a child's centre, release at client coordinates",
@@ -371,15 +306,10 @@ const StepEntry kSteps[] = {
      1, true, &Session::StepKey},
     {L"type", "type:TEXT", "type the characters of TEXT (all after the first colon)", ArgKind::Text,
      0, kAny, true, &Session::StepType},
-    {L"post", "post:MSG[:WPARAM[:LPARAM]]",
-     "post a message (WM_CLOSE, WM_SYSCOMMAND:SC_CLOSE, ...)", ArgKind::Values, 1, 3, true,
-     &Session::StepPost},
-    {L"send", "send:MSG[:WPARAM[:LPARAM]]", "send a message", ArgKind::Values, 1, 3, true,
+    {L"post", "post:MSG[:WPARAM]", "post a message (WM_CLOSE, WM_SYSCOMMAND:SC_CLOSE, ...)",
+     ArgKind::Values, 1, 2, true, &Session::StepPost},
+    {L"send", "send:MSG[:WPARAM]", "send a message", ArgKind::Values, 1, 2, true,
      &Session::StepSend},
-    {L"foreground", "foreground", "make the window the foreground window", ArgKind::Numbers, 0, 0,
-     true, &Session::StepForeground},
-    {L"wait-change", "wait-change:ID[:MS]", "wait until a child's text or visibility changes",
-     ArgKind::Numbers, 1, 2, true, &Session::StepWaitChange},
     {L"watch", "watch:ID:MS", "record every change of a child for MS or until exit",
      ArgKind::Numbers, 2, 2, true, &Session::StepWatch},
     {L"ink", "ink:ID", "bounding box of what is drawn on a child, from the screen",

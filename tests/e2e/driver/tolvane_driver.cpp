@@ -50,7 +50,6 @@ int wmain(int argc, wchar_t** argv) {
         ok = session.RunStep(options.steps[i], report);
     }
     report.EndArray();
-    report.Key("ok").Bool(ok);
     session.Finish(report);
     report.EndObject();
 
