@@ -345,11 +345,13 @@ def _collect(process_args, env, out_file, timeout, stderr_file, wine_debug=None)
 
 
 def run(tail="", steps=("wait-window", "dump", "key:Enter", "wait-exit"), timeout=30,
-        exe=None, environment=None, show=None, wine_debug=None):
+        exe=None, environment=None, show=None, wine_debug=None, own_station=False):
     """Starts Tolvane.exe with this command-line tail and runs the steps, in
     the given Environment or else the shared one. `show` is the launcher's
     STARTUPINFO show command, if any; `wine_debug` a WINEDEBUG setting, whose
-    trace ends up in Result.stderr."""
+    trace ends up in Result.stderr. With `own_station` the program runs on a
+    window station of the driver's own, whose windows the steps cannot see:
+    only wait-exit makes sense then."""
     env = environment or Environment.get()
     out_file = env.scratch_file(".json")
     args = _driver_command(env, steps, timeout, out_file)
@@ -357,6 +359,8 @@ def run(tail="", steps=("wait-window", "dump", "key:Enter", "wait-exit"), timeou
              "--tail-file", windows_path(_tail_file(env, tail))]
     if show is not None:
         args += ["--show", str(show)]
+    if own_station:
+        args.append("--own-station")
     return _collect(args, env, out_file, timeout, env.scratch_file(".stderr"), wine_debug)
 
 

@@ -55,16 +55,22 @@ std::optional<std::string> ReadWholeFile(const std::wstring& path) {
 } // namespace
 
 const char kOptionsUsage[] =
-    "usage: tolvane_driver (--exe PATH [--tail-file PATH] [--show SW]\n"
+    "usage: tolvane_driver (--exe PATH [--tail-file PATH] [--show SW] [--own-station]\n"
     "                       | --attach-class CLASS [--attach-title TEXT])\n"
     "                      [--timeout MS] [--out PATH] [--steps-file PATH] STEP...\n"
     "  --tail-file: the program's command-line tail, raw UTF-16LE\n"
     "  --show: start the program with STARTF_USESHOWWINDOW and this wShowWindow\n"
+    "  --own-station: start it on a desktop of a window station of the driver's own, not\n"
+    "    the interactive one; the driver cannot see its windows, so only wait-exit helps\n"
     "steps:\n";
 
 std::optional<std::wstring> ParseOptions(int argc, wchar_t** argv, Options& options) {
     for (int i = 1; i < argc; ++i) {
         std::wstring arg = argv[i];
+        if (arg == L"--own-station") {
+            options.ownStation = true;
+            continue;
+        }
         bool hasValue = i + 1 < argc;
         if (arg.rfind(L"--", 0) == 0 && !hasValue) {
             return L"missing value for " + arg;
@@ -117,6 +123,9 @@ std::optional<std::wstring> ParseOptions(int argc, wchar_t** argv, Options& opti
     }
     if (options.exe.empty() == options.attachClass.empty()) {
         return L"give either --exe or --attach-class";
+    }
+    if (options.ownStation && options.exe.empty()) {
+        return L"--own-station needs --exe";
     }
     return std::nullopt;
 }

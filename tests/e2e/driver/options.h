@@ -14,6 +14,7 @@ struct Options {
     std::wstring attachClass;
     std::optional<std::wstring> attachTitle;
     std::optional<WORD> show;
+    bool ownStation = false;
     std::wstring outPath;
     double timeoutMs = 60000;
     std::vector<std::wstring> steps;

@@ -49,11 +49,35 @@ std::optional<double> Session::SinceVisible() const {
     return NowMs() - *visibleAt_;
 }
 
-bool Session::Start(const std::wstring& exe, const std::wstring& tail, std::optional<WORD> show,
-                    JsonWriter& report) {
-    std::wstring commandLine = L"\"" + exe + L"\"";
-    if (!tail.empty()) {
-        commandLine += L" " + tail;
+std::optional<std::wstring> Session::CreateOwnStation(JsonWriter& report) {
+    const std::wstring name = L"TolvaneE2E" + std::to_wstring(GetCurrentProcessId());
+    station_ = CreateWindowStationW(name.c_str(), 0, WINSTA_ALL_ACCESS, nullptr);
+    if (station_ == nullptr) {
+        report.Key("error").Ascii("CreateWindowStationW failed with error " +
+                                  std::to_string(GetLastError()));
+        return std::nullopt;
+    }
+    // A desktop is made in the caller's window station, so the driver moves
+    // there just for that; its own windows stay where they are.
+    const HWINSTA original = GetProcessWindowStation();
+    if (SetProcessWindowStation(station_)) {
+        desktop_ = CreateDesktopW(L"Desktop", nullptr, nullptr, 0, GENERIC_ALL, nullptr);
+        const DWORD error = GetLastError();
+        SetProcessWindowStation(original);
+        SetLastError(error);
+    }
+    if (desktop_ == nullptr) {
+        report.Key("error").Ascii("no desktop in the own window station (error " +
+                                  std::to_string(GetLastError()) + ")");
+        return std::nullopt;
+    }
+    return name + L"\\Desktop";
+}
+
+bool Session::Start(const Options& options, JsonWriter& report) {
+    std::wstring commandLine = L"\"" + options.exe + L"\"";
+    if (!options.tail.empty()) {
+        commandLine += L" " + options.tail;
     }
     report.Key("command_line").String(commandLine);
     std::vector<wchar_t> buffer(commandLine.begin(), commandLine.end());
@@ -61,9 +85,17 @@ bool Session::Start(const std::wstring& exe, const std::wstring& tail, std::opti
 
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
-    if (show) {
+    if (options.show) {
         startup.dwFlags = STARTF_USESHOWWINDOW;
-        startup.wShowWindow = *show;
+        startup.wShowWindow = *options.show;
+    }
+    std::optional<std::wstring> desktop;
+    if (options.ownStation) {
+        desktop = CreateOwnStation(report);
+        if (!desktop) {
+            return false;
+        }
+        startup.lpDesktop = desktop->data();
     }
     PROCESS_INFORMATION info{};
     // Wine now and then loses a new process while it is still starting up
@@ -74,8 +106,8 @@ bool Session::Start(const std::wstring& exe, const std::wstring& tail, std::opti
     do {
         ++starts;
         ResetClock();
-        created = CreateProcessW(exe.c_str(), buffer.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                                 nullptr, &startup, &info);
+        created = CreateProcessW(options.exe.c_str(), buffer.data(), nullptr, nullptr, FALSE, 0,
+                                 nullptr, nullptr, &startup, &info);
     } while (!created && GetLastError() == ERROR_INTERNAL_ERROR && starts < 2);
     if (!created) {
         report.Key("error").Ascii("CreateProcessW failed with error " +
@@ -83,6 +115,7 @@ bool Session::Start(const std::wstring& exe, const std::wstring& tail, std::opti
         return false;
     }
     CloseHandle(info.hThread);
+    launched_ = true;
     process_ = info.hProcess;
     processId_ = info.dwProcessId;
     StartWinEventRecording(processId_, [this] { return SinceVisible().value_or(-1); });
@@ -90,12 +123,13 @@ bool Session::Start(const std::wstring& exe, const std::wstring& tail, std::opti
     return true;
 }
 
-bool Session::Attach(const std::wstring& className, const std::wstring* title, JsonWriter& report) {
+bool Session::Attach(const Options& options, JsonWriter& report) {
+    const wchar_t* title = options.attachTitle ? options.attachTitle->c_str() : nullptr;
     ResetClock();
     while (NowMs() < deadlineMs_) {
         HWND found = nullptr;
-        while ((found = FindWindowExW(nullptr, found, className.c_str(),
-                                      title ? title->c_str() : nullptr)) != nullptr) {
+        while ((found = FindWindowExW(nullptr, found, options.attachClass.c_str(), title)) !=
+               nullptr) {
             if (IsWindowVisible(found)) {
                 break;
             }
@@ -262,10 +296,22 @@ void Session::Finish(JsonWriter& report) {
     } else {
         report.Null();
     }
+    report.Key("exit_ms");
+    if (exitAt_ && launched_ && !killed_) {
+        report.Number(*exitAt_);
+    } else {
+        report.Null();
+    }
     report.Key("exit_after_visible_ms");
     if (exitAt_ && visibleAt_ && !killed_) {
         report.Number(*exitAt_ - *visibleAt_);
     } else {
         report.Null();
+    }
+    if (desktop_ != nullptr) {
+        CloseDesktop(desktop_);
+    }
+    if (station_ != nullptr) {
+        CloseWindowStation(station_);
     }
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "options.h"
+
 #include <windows.h>
 
 #include <functional>
@@ -24,9 +26,8 @@ class Session {
   public:
     Session();
 
-    bool Start(const std::wstring& exe, const std::wstring& tail, std::optional<WORD> show,
-               JsonWriter& report);
-    bool Attach(const std::wstring& className, const std::wstring* title, JsonWriter& report);
+    bool Start(const Options& options, JsonWriter& report);
+    bool Attach(const Options& options, JsonWriter& report);
     // Runs one step (steps.cpp) and reports it as one object.
     bool RunStep(const std::wstring& step, JsonWriter& json);
     void Finish(JsonWriter& report);
@@ -51,6 +52,9 @@ class Session {
     bool StepWaitExit(const StepArgs& args, JsonWriter& json);
 
   private:
+    // The window station and desktop for --own-station; the desktop's name
+    // for STARTUPINFOW::lpDesktop, or nullopt with an error.
+    std::optional<std::wstring> CreateOwnStation(JsonWriter& report);
     // Milliseconds since the program was started or the attaching began.
     double NowMs() const;
     void ResetClock();
@@ -71,7 +75,10 @@ class Session {
 
     LARGE_INTEGER frequency_{};
     LARGE_INTEGER origin_{};
+    HWINSTA station_ = nullptr;
+    HDESK desktop_ = nullptr;
     HANDLE process_ = nullptr;
+    bool launched_ = false; // started by the driver, not attached to
     DWORD processId_ = 0;
     HWND window_ = nullptr;
     std::vector<SeenWindow> seen_;

@@ -40,10 +40,8 @@ int wmain(int argc, wchar_t** argv) {
 
     Session session;
     session.SetDeadline(options.timeoutMs);
-    bool ok = options.attachClass.empty()
-                  ? session.Start(options.exe, options.tail, options.show, report)
-                  : session.Attach(options.attachClass,
-                                   options.attachTitle ? &*options.attachTitle : nullptr, report);
+    bool ok = options.attachClass.empty() ? session.Start(options, report)
+                                          : session.Attach(options, report);
     report.Key("started").Bool(ok);
     report.Key("steps").BeginArray();
     for (size_t i = 0; ok && i < options.steps.size(); ++i) {
