@@ -87,6 +87,31 @@ void DumpAccessible(JsonWriter& json, HWND window) {
     } else {
         json.Null();
     }
+    // Whether the object says it stands for this very window, as a screen
+    // reader asks through IOleWindow.
+    IOleWindow* oleWindow = nullptr;
+    HWND reported = nullptr;
+    if (SUCCEEDED(object->QueryInterface(IID_IOleWindow, reinterpret_cast<void**>(&oleWindow)))) {
+        if (FAILED(oleWindow->GetWindow(&reported))) {
+            reported = nullptr;
+        }
+        oleWindow->Release();
+    }
+    json.Key("ole_window_is_own").Bool(reported != nullptr && reported == window);
+    // The name once more, late-bound: what a script client reads.
+    VARIANT argument = self;
+    DISPPARAMS params{&argument, nullptr, 1, 0};
+    VARIANT result;
+    VariantInit(&result);
+    json.Key("dispatch_name");
+    if (SUCCEEDED(object->Invoke(DISPID_ACC_NAME, IID_NULL, LOCALE_USER_DEFAULT,
+                                 DISPATCH_PROPERTYGET, &params, &result, nullptr, nullptr)) &&
+        result.vt == VT_BSTR) {
+        json.String(std::wstring(result.bstrVal, SysStringLen(result.bstrVal)));
+    } else {
+        json.Null();
+    }
+    VariantClear(&result);
     long count = 0;
     json.Key("child_count").Int(SUCCEEDED(object->get_accChildCount(&count)) ? count : -1);
     // Each child as the control id of its window, or as a child id.
