@@ -205,10 +205,14 @@ bool Session::WaitFor(const std::function<bool()>& done, double timeoutMs) {
         if (MsgWaitForMultipleObjects(1, &process_, FALSE, kPollMs, QS_ALLINPUT) == WAIT_OBJECT_0) {
             Exited();
         }
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            DispatchMessageW(&msg);
-        }
+        TakeInMessages();
+    }
+}
+
+void Session::TakeInMessages() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        DispatchMessageW(&msg);
     }
 }
 

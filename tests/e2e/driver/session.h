@@ -62,6 +62,8 @@ class Session {
     bool Exited();
     // Polls until `done` holds, the process ends or the time runs out.
     bool WaitFor(const std::function<bool()>& done, double timeoutMs);
+    // Handles what has come in for the driver: the window events recorded.
+    void TakeInMessages();
     double Budget(double requestedMs) const;
     std::optional<double> SinceVisible() const;
     bool NeedWindow(JsonWriter& json);

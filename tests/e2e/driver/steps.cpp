@@ -91,6 +91,13 @@ bool Session::StepWaitWindow(const StepArgs& args, JsonWriter& json) {
         return false;
     }
     window_ = found;
+    // Visible is not yet shown: a round trip through the program's message
+    // loop lets it finish, and the events that it raised meanwhile are
+    // recorded now, while the names they announce still hold (input from
+    // the next step may change them).
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutW(found, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 1000, &ignored);
+    TakeInMessages();
     return true;
 }
 
