@@ -12,9 +12,6 @@
 class JsonWriter;
 struct StepArgs;
 
-// The default wait of the steps that wait.
-constexpr DWORD kDefaultWaitMs = 15000;
-
 struct SeenWindow {
     HWND window;
     std::wstring className;

@@ -12,6 +12,9 @@
 
 namespace {
 
+// The wait of wait-window, and of wait-exit unless it says.
+constexpr DWORD kDefaultWaitMs = 15000;
+
 POINT CentreOf(const RECT& rect) {
     return {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
 }
@@ -91,10 +94,10 @@ bool Session::StepWaitWindow(const StepArgs& args, JsonWriter& json) {
         return false;
     }
     window_ = found;
-    // Visible is not yet shown: a round trip through the program's message
-    // loop lets it finish, and the events that it raised meanwhile are
-    // recorded now, while the names they announce still hold (input from
-    // the next step may change them).
+    // Visible is not yet done showing: a round trip through the program's
+    // message loop lets it finish, and the events that it raised meanwhile
+    // are recorded now, while the names they announce still hold (input
+    // from the next step may change them).
     DWORD_PTR ignored = 0;
     SendMessageTimeoutW(found, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 1000, &ignored);
     TakeInMessages();
