@@ -4,7 +4,7 @@ tolvane_driver.exe and read back what the driver saw.
     result = run("/Option uno", ["wait-window", "dump", "key:Enter", "wait-exit"])
     result.exit_code, result.window().child(1).text, result.exit_after_visible_ms
 
-The steps are the driver's (see tolvane_driver.cpp). The environment comes from
+The steps are the driver's (see driver/steps.cpp). The environment comes from
 TOLVANE_E2E_STATE (a wine_env.py state folder, as set by CTest's fixture);
 without it one is started under build/e2e for this run and stopped at its
 end, keeping the prefix for the next. Scratch files go away at the end unless
@@ -206,7 +206,6 @@ class Window:
         self.style = data["style"]
         self.rect = data["rect"]
         self.client_size = tuple(data["client_size"])
-        self.client_origin = tuple(data["client_origin"])
         self.children = [Child(c) for c in data["children"]]
 
     def child(self, control_id):
@@ -247,7 +246,6 @@ class Result:
         self.stderr = stderr
         self.steps = data.get("steps", [])
         self.exit_code = data.get("exit_code")
-        self.visible_ms = data.get("visible_ms")
         self.exit_after_visible_ms = data.get("exit_after_visible_ms")
         self.killed = data.get("killed")
         self.timed_out = data.get("timed_out")
@@ -311,7 +309,7 @@ def _tail_file(env, tail):
 # A driver that Wine never started (see wine_env.STARTS) is started again.
 # Its first act is to create its report file, so no file at all and status
 # 1 mean that the driver never ran, nor did Tolvane.exe; the driver treats
-# its own start of Tolvane.exe alike (see its "starts"). A driver that
+# its own start of Tolvane.exe alike (see Session::Start). A driver that
 # started and died leaves an empty file, and that fails the test.
 
 
@@ -347,11 +345,13 @@ def _collect(process_args, env, out_file, timeout, stderr_file, wine_debug=None)
 
 
 def run(tail="", steps=("wait-window", "dump", "key:Enter", "wait-exit"), timeout=30,
-        exe=None, environment=None, show=None, wine_debug=None):
+        exe=None, environment=None, show=None, wine_debug=None, own_station=False):
     """Starts Tolvane.exe with this command-line tail and runs the steps, in
     the given Environment or else the shared one. `show` is the launcher's
     STARTUPINFO show command, if any; `wine_debug` a WINEDEBUG setting, whose
-    trace ends up in Result.stderr."""
+    trace ends up in Result.stderr. With `own_station` the program runs on a
+    window station of the driver's own, whose windows the steps cannot see:
+    only wait-exit makes sense then."""
     env = environment or Environment.get()
     out_file = env.scratch_file(".json")
     args = _driver_command(env, steps, timeout, out_file)
@@ -359,6 +359,8 @@ def run(tail="", steps=("wait-window", "dump", "key:Enter", "wait-exit"), timeou
              "--tail-file", windows_path(_tail_file(env, tail))]
     if show is not None:
         args += ["--show", str(show)]
+    if own_station:
+        args.append("--own-station")
     return _collect(args, env, out_file, timeout, env.scratch_file(".stderr"), wine_debug)
 
 

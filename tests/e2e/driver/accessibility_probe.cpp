@@ -15,7 +15,6 @@ namespace {
 
 struct WinEvent {
     DWORD event;
-    int controlId;
     std::wstring name;
     double atMs;
 };
@@ -55,7 +54,7 @@ void CALLBACK OnWinEvent(HWINEVENTHOOK, DWORD event, HWND window, LONG objectId,
         name = NameOf(object, child);
         object->Release();
     }
-    g_events.push_back({event, GetDlgCtrlID(window), name, g_clock ? g_clock() : 0});
+    g_events.push_back({event, name, g_clock ? g_clock() : 0});
 }
 
 } // namespace
@@ -88,13 +87,31 @@ void DumpAccessible(JsonWriter& json, HWND window) {
     } else {
         json.Null();
     }
-    value = VARIANT{};
-    json.Key("state");
-    if (SUCCEEDED(object->get_accState(self, &value)) && value.vt == VT_I4) {
-        json.Int(value.lVal);
+    // Whether the object says it stands for this very window, as a screen
+    // reader asks through IOleWindow.
+    IOleWindow* oleWindow = nullptr;
+    HWND reported = nullptr;
+    if (SUCCEEDED(object->QueryInterface(IID_IOleWindow, reinterpret_cast<void**>(&oleWindow)))) {
+        if (FAILED(oleWindow->GetWindow(&reported))) {
+            reported = nullptr;
+        }
+        oleWindow->Release();
+    }
+    json.Key("ole_window_is_own").Bool(reported != nullptr && reported == window);
+    // The name once more, late-bound: what a script client reads.
+    VARIANT argument = self;
+    DISPPARAMS params{&argument, nullptr, 1, 0};
+    VARIANT result;
+    VariantInit(&result);
+    json.Key("dispatch_name");
+    if (SUCCEEDED(object->Invoke(DISPID_ACC_NAME, IID_NULL, LOCALE_USER_DEFAULT,
+                                 DISPATCH_PROPERTYGET, &params, &result, nullptr, nullptr)) &&
+        result.vt == VT_BSTR) {
+        json.String(std::wstring(result.bstrVal, SysStringLen(result.bstrVal)));
     } else {
         json.Null();
     }
+    VariantClear(&result);
     long count = 0;
     json.Key("child_count").Int(SUCCEEDED(object->get_accChildCount(&count)) ? count : -1);
     // Each child as the control id of its window, or as a child id.
@@ -136,7 +153,6 @@ void DumpWinEvents(JsonWriter& json) {
         json.BeginObject();
         json.Key("event").Ascii(event.event == EVENT_OBJECT_LIVEREGIONCHANGED ? "live_region"
                                                                               : "name_change");
-        json.Key("id").Int(event.controlId);
         json.Key("name").String(event.name);
         json.Key("at_ms").Number(event.atMs);
         json.EndObject();

@@ -7,8 +7,9 @@
 class JsonWriter;
 
 // What a screen reader reads of a window, from outside its process: the
-// client object's name, role, state, description and children, each child
-// as the control id of its window.
+// client object's name, description, role and children, each child as the
+// control id of its window; whether the object's IOleWindow gives back this
+// window, and the name as IDispatch::Invoke reads it.
 void DumpAccessible(JsonWriter& json, HWND window);
 
 // Records the name-change and live-region events that a process raises, as a

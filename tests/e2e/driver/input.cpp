@@ -249,17 +249,15 @@ bool DragFromTo(HWND window, POINT from, POINT to) {
     return SendAll(release);
 }
 
-bool EnsureForeground(HWND window, bool* succeeded) {
+bool EnsureForeground(HWND window) {
     if (GetForegroundWindow() == window) {
-        *succeeded = true;
-        return false;
+        return true;
     }
     SetForegroundWindow(window);
     for (int tries = 0; tries < 50 && GetForegroundWindow() != window; ++tries) {
         Sleep(10);
     }
-    *succeeded = GetForegroundWindow() == window;
-    return true;
+    return GetForegroundWindow() == window;
 }
 
 std::optional<POINT> CloseBoxPoint(HWND window) {

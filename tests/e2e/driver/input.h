@@ -33,8 +33,8 @@ bool ClickAt(HWND window, POINT screenPoint);
 bool DragFromTo(HWND window, POINT from, POINT to);
 
 // Makes the window the foreground window unless it is already. Returns whether
-// it had to do so; `succeeded` tells whether the window is foreground now.
-bool EnsureForeground(HWND window, bool* succeeded);
+// it is foreground now.
+bool EnsureForeground(HWND window);
 
 // The centre of the window's close box in screen coordinates, found by hit
 // testing along its title bar.

@@ -90,13 +90,6 @@ JsonWriter& JsonWriter::Null() {
     return *this;
 }
 
-JsonWriter& JsonWriter::Raw(const std::string& json) {
-    BeforeValue();
-    text_ += json;
-    needComma_ = true;
-    return *this;
-}
-
 void JsonWriter::BeforeValue() {
     if (needComma_) {
         text_ += ',';

@@ -23,9 +23,6 @@ class JsonWriter {
     JsonWriter& Bool(bool value);
     JsonWriter& Null();
 
-    // Splices in a value already written by another JsonWriter.
-    JsonWriter& Raw(const std::string& json);
-
     const std::string& Text() const { return text_; }
 
   private:

@@ -75,50 +75,19 @@ void DumpThreadFocus(JsonWriter& json, HWND top) {
         json.Key("is_top").Bool(info.hwndFocus == top);
         json.Key("id");
         WriteControlId(json, info.hwndFocus == top ? nullptr : info.hwndFocus);
-        json.Key("class").String(ClassName(info.hwndFocus));
         json.EndObject();
-    }
-    json.Key("active").Bool(known && info.hwndActive == top);
-}
-
-// Wine 8 answers none of these for another process's window (always null),
-// so under Wine they say nothing; DumpFileIcons() is what can be checked.
-void DumpIcons(JsonWriter& json, HWND top) {
-    DWORD_PTR big = 0;
-    DWORD_PTR small = 0;
-    SendWithTimeout(top, WM_GETICON, ICON_BIG, 0, &big);
-    SendWithTimeout(top, WM_GETICON, ICON_SMALL, 0, &small);
-    json.Key("icon_big").Bool(big != 0);
-    json.Key("icon_small").Bool(small != 0);
-    json.Key("class_icon_big").Bool(GetClassLongPtrW(top, GCLP_HICON) != 0);
-    json.Key("class_icon_small").Bool(GetClassLongPtrW(top, GCLP_HICONSM) != 0);
-}
-
-void DumpDpi(JsonWriter& json, HWND top) {
-    using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
-    auto getDpi = reinterpret_cast<GetDpiForWindowFn>(reinterpret_cast<void*>(
-        GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
-    json.Key("dpi");
-    if (getDpi == nullptr) {
-        json.Null();
-    } else {
-        json.Int(getDpi(top));
     }
 }
 
 void DumpChild(JsonWriter& json, HWND top, HWND child) {
     std::wstring className = ClassName(child);
     LONG style = GetWindowLongW(child, GWL_STYLE);
-    HWND parent = GetAncestor(child, GA_PARENT);
 
     json.BeginObject();
     json.Key("id").Int(GetDlgCtrlID(child));
-    json.Key("parent_id");
-    WriteControlId(json, parent == top ? nullptr : parent);
     json.Key("class").String(className);
     json.Key("text").String(WindowText(child));
     json.Key("style").Int(static_cast<unsigned long>(style));
-    json.Key("exstyle").Int(static_cast<unsigned long>(GetWindowLongW(child, GWL_EXSTYLE)));
     json.Key("rect");
     WriteRect(json, RectInClient(top, child));
     // Visible means shown with all its parents, which is what a user sees.
@@ -139,66 +108,6 @@ void DumpChild(JsonWriter& json, HWND top, HWND child) {
     } else {
         json.Null();
     }
-    json.EndObject();
-}
-
-#pragma pack(push, 2)
-struct IconGroupEntry {
-    BYTE width;
-    BYTE height;
-    BYTE colorCount;
-    BYTE reserved;
-    WORD planes;
-    WORD bitCount;
-    DWORD bytesInRes;
-    WORD id;
-};
-
-struct IconGroupHeader {
-    WORD reserved;
-    WORD type;
-    WORD count;
-};
-#pragma pack(pop)
-
-BOOL CALLBACK CollectIconGroup(HMODULE, LPCWSTR, LPWSTR name, LONG_PTR param) {
-    auto* names = reinterpret_cast<std::vector<std::wstring>*>(param);
-    // Numeric ids become "#id", which FindResourceW takes back as well.
-    names->push_back(IS_INTRESOURCE(name)
-                         ? L"#" + std::to_wstring(reinterpret_cast<ULONG_PTR>(name))
-                         : std::wstring(name));
-    return TRUE;
-}
-
-void DumpIconGroup(JsonWriter& json, HMODULE module, const std::wstring& name) {
-    json.BeginObject();
-    json.Key("name").String(name);
-    json.Key("images").BeginArray();
-    HRSRC found = FindResourceW(module, name.c_str(), RT_GROUP_ICON);
-    DWORD size = found ? SizeofResource(module, found) : 0;
-    HGLOBAL loaded = found ? LoadResource(module, found) : nullptr;
-    const auto* bytes = static_cast<const BYTE*>(loaded ? LockResource(loaded) : nullptr);
-    if (bytes != nullptr && size >= sizeof(IconGroupHeader)) {
-        IconGroupHeader header;
-        memcpy(&header, bytes, sizeof header);
-        for (WORD i = 0; i < header.count; ++i) {
-            size_t offset = sizeof header + i * sizeof(IconGroupEntry);
-            if (offset + sizeof(IconGroupEntry) > size) {
-                break;
-            }
-            IconGroupEntry entry;
-            memcpy(&entry, bytes + offset, sizeof entry);
-            // A zero width or height stands for 256, a zero colour count for
-            // "more than 256".
-            json.BeginObject();
-            json.Key("width").Int(entry.width == 0 ? 256 : entry.width);
-            json.Key("height").Int(entry.height == 0 ? 256 : entry.height);
-            json.Key("colors").Int(entry.colorCount);
-            json.Key("bits").Int(entry.bitCount);
-            json.EndObject();
-        }
-    }
-    json.EndArray();
     json.EndObject();
 }
 
@@ -250,29 +159,22 @@ RECT RectInClient(HWND top, HWND window) {
 void DumpWindow(JsonWriter& json, HWND top) {
     RECT windowRect{};
     RECT clientRect{};
-    POINT clientOrigin{0, 0};
     GetWindowRect(top, &windowRect);
     GetClientRect(top, &clientRect);
-    ClientToScreen(top, &clientOrigin);
 
     json.BeginObject();
     json.Key("class").String(ClassName(top));
     json.Key("text").String(WindowText(top));
     json.Key("style").Int(static_cast<unsigned long>(GetWindowLongW(top, GWL_STYLE)));
-    json.Key("exstyle").Int(static_cast<unsigned long>(GetWindowLongW(top, GWL_EXSTYLE)));
     json.Key("rect");
     WriteRect(json, windowRect);
     json.Key("client_size").BeginArray().Int(clientRect.right).Int(clientRect.bottom).EndArray();
-    json.Key("client_origin").BeginArray().Int(clientOrigin.x).Int(clientOrigin.y).EndArray();
     json.Key("visible").Bool(IsWindowVisible(top) != 0);
     json.Key("minimized").Bool(IsIconic(top) != 0);
     json.Key("maximized").Bool(IsZoomed(top) != 0);
-    json.Key("enabled").Bool(IsWindowEnabled(top) != 0);
     json.Key("owner").Bool(GetWindow(top, GW_OWNER) != nullptr);
-    DumpDpi(json, top);
     json.Key("foreground").Bool(GetForegroundWindow() == top);
     DumpThreadFocus(json, top);
-    DumpIcons(json, top);
     json.Key("children").BeginArray();
     for (HWND child : Descendants(top)) {
         DumpChild(json, top, child);
@@ -282,31 +184,10 @@ void DumpWindow(JsonWriter& json, HWND top) {
 }
 
 void DumpScreen(JsonWriter& json) {
-    RECT workArea{};
-    SystemParametersInfoW(SPI_GETWORKAREA, 0, &workArea, 0);
     json.BeginObject();
     json.Key("width").Int(GetSystemMetrics(SM_CXSCREEN));
     json.Key("height").Int(GetSystemMetrics(SM_CYSCREEN));
-    json.Key("work_area");
-    WriteRect(json, workArea);
     json.EndObject();
-}
-
-void DumpFileIcons(JsonWriter& json, const std::wstring& path) {
-    HMODULE module = LoadLibraryExW(path.c_str(), nullptr,
-                                    LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
-    if (module == nullptr) {
-        json.Null();
-        return;
-    }
-    std::vector<std::wstring> names;
-    EnumResourceNamesW(module, RT_GROUP_ICON, CollectIconGroup, reinterpret_cast<LONG_PTR>(&names));
-    json.BeginArray();
-    for (const std::wstring& name : names) {
-        DumpIconGroup(json, module, name);
-    }
-    json.EndArray();
-    FreeLibrary(module);
 }
 
 bool DumpInk(JsonWriter& json, HWND window) {
@@ -363,14 +244,12 @@ bool DumpInk(JsonWriter& json, HWND window) {
             }
         }
         json.Key("ink").BeginObject();
-        json.Key("pixels").Int(inked);
         json.Key("box");
         if (inked > 0) {
             WriteRect(json, box);
         } else {
             json.Null();
         }
-        json.Key("background").Int(background);
         json.EndObject();
     }
     if (bitmap != nullptr) {

@@ -24,15 +24,11 @@ RECT RectInClient(HWND top, HWND window);
 // The whole state of a top-level window and its children.
 void DumpWindow(JsonWriter& json, HWND top);
 
-// Size of the primary screen and its work area.
+// Size of the primary screen.
 void DumpScreen(JsonWriter& json);
-
-// The icons that a program file carries, read from its resources: what the
-// window shows cannot be asked across processes under Wine.
-void DumpFileIcons(JsonWriter& json, const std::wstring& path);
 
 // What is drawn on a window, read back from the screen: the bounding box,
 // relative to the window, of the pixels that differ from its background (its
-// most common colour), and how many they are. The window must be uncovered.
+// most common colour). The window must be uncovered.
 // Fails when the screen cannot be read.
 bool DumpInk(JsonWriter& json, HWND window);

@@ -1,0 +1,149 @@
+#include "options.h"
+
+#include <cstring>
+#include <cwchar>
+
+std::vector<std::wstring> Split(std::wstring_view text, wchar_t separator) {
+    std::vector<std::wstring> parts;
+    size_t start = 0;
+    while (true) {
+        size_t end = text.find(separator, start);
+        parts.emplace_back(text.substr(start, end - start));
+        if (end == std::wstring_view::npos) {
+            return parts;
+        }
+        start = end + 1;
+    }
+}
+
+bool ParseNumber(const std::wstring& text, long long* value) {
+    if (text.empty()) {
+        return false;
+    }
+    wchar_t* end = nullptr;
+    *value = std::wcstoll(text.c_str(), &end, 0);
+    return *end == L'\0';
+}
+
+std::wstring FromUtf8(const std::string& bytes) {
+    int length =
+        MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+    std::wstring text(length, L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), text.data(),
+                        length);
+    return text;
+}
+
+namespace {
+
+std::optional<std::string> ReadWholeFile(const std::wstring& path) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return std::nullopt;
+    }
+    std::string bytes;
+    char buffer[65536];
+    DWORD read = 0;
+    while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0) {
+        bytes.append(buffer, read);
+    }
+    CloseHandle(file);
+    return bytes;
+}
+
+} // namespace
+
+const char kOptionsUsage[] =
+    "usage: tolvane_driver (--exe PATH [--tail-file PATH] [--show SW] [--own-station]\n"
+    "                       | --attach-class CLASS [--attach-title TEXT])\n"
+    "                      [--timeout MS] [--out PATH] [--steps-file PATH] STEP...\n"
+    "  --tail-file: the program's command-line tail, raw UTF-16LE\n"
+    "  --show: start the program with STARTF_USESHOWWINDOW and this wShowWindow\n"
+    "  --own-station: start it on a desktop of a window station of the driver's own, not\n"
+    "    the interactive one; the driver cannot see its windows, so only wait-exit helps\n"
+    "steps:\n";
+
+std::optional<std::wstring> ParseOptions(int argc, wchar_t** argv, Options& options) {
+    for (int i = 1; i < argc; ++i) {
+        std::wstring arg = argv[i];
+        if (arg == L"--own-station") {
+            options.ownStation = true;
+            continue;
+        }
+        bool hasValue = i + 1 < argc;
+        if (arg.rfind(L"--", 0) == 0 && !hasValue) {
+            return L"missing value for " + arg;
+        }
+        if (arg == L"--exe") {
+            options.exe = argv[++i];
+        } else if (arg == L"--tail-file") {
+            std::optional<std::string> bytes = ReadWholeFile(argv[++i]);
+            if (!bytes || bytes->size() % 2 != 0) {
+                return L"cannot read --tail-file as UTF-16LE";
+            }
+            options.tail.assign(bytes->size() / 2, L'\0');
+            memcpy(options.tail.data(), bytes->data(), bytes->size());
+        } else if (arg == L"--attach-class") {
+            options.attachClass = argv[++i];
+        } else if (arg == L"--attach-title") {
+            options.attachTitle = argv[++i];
+        } else if (arg == L"--out") {
+            options.outPath = argv[++i];
+        } else if (arg == L"--timeout") {
+            long long ms = 0;
+            if (!ParseNumber(argv[++i], &ms)) {
+                return L"bad --timeout";
+            }
+            options.timeoutMs = static_cast<double>(ms);
+        } else if (arg == L"--show") {
+            long long command = 0;
+            if (!ParseNumber(argv[++i], &command)) {
+                return L"bad --show";
+            }
+            options.show = static_cast<WORD>(command);
+        } else if (arg == L"--steps-file") {
+            std::optional<std::string> bytes = ReadWholeFile(argv[++i]);
+            if (!bytes) {
+                return L"cannot read --steps-file";
+            }
+            for (std::wstring line : Split(FromUtf8(*bytes), L'\n')) {
+                if (!line.empty() && line.back() == L'\r') {
+                    line.pop_back();
+                }
+                if (!line.empty() && line[0] != L'#') {
+                    options.steps.push_back(line);
+                }
+            }
+        } else if (arg.rfind(L"--", 0) == 0) {
+            return L"unknown option " + arg;
+        } else {
+            options.steps.push_back(arg);
+        }
+    }
+    if (options.exe.empty() == options.attachClass.empty()) {
+        return L"give either --exe or --attach-class";
+    }
+    if (options.ownStation && options.exe.empty()) {
+        return L"--own-station needs --exe";
+    }
+    return std::nullopt;
+}
+
+void WriteOut(HANDLE handle, const std::string& text) {
+    DWORD written = 0;
+    WriteFile(handle, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+}
+
+bool WriteReport(const std::wstring& path, const std::string& text) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        WriteOut(GetStdHandle(STD_ERROR_HANDLE),
+                 "cannot write the report (error " + std::to_string(GetLastError()) + ")\n");
+        return false;
+    }
+    WriteOut(file, text);
+    CloseHandle(file);
+    return true;
+}

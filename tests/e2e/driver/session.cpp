@@ -1,0 +1,321 @@
+#include "session.h"
+
+#include "accessibility_probe.h"
+#include "input.h"
+#include "json_writer.h"
+#include "window_info.h"
+
+namespace {
+
+constexpr DWORD kPollMs = 10;
+constexpr UINT kKilledExitCode = 0xE2E0DEAD;
+
+std::vector<int> ChildIds(HWND window) {
+    std::vector<int> ids;
+    for (HWND child = GetWindow(window, GW_CHILD); child != nullptr;
+         child = GetWindow(child, GW_HWNDNEXT)) {
+        ids.push_back(GetDlgCtrlID(child));
+    }
+    return ids;
+}
+
+} // namespace
+
+Session::Session() {
+    QueryPerformanceFrequency(&frequency_);
+    ResetClock();
+}
+
+double Session::NowMs() const {
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return static_cast<double>(now.QuadPart - origin_.QuadPart) * 1000.0 /
+           static_cast<double>(frequency_.QuadPart);
+}
+
+void Session::ResetClock() {
+    QueryPerformanceCounter(&origin_);
+}
+
+double Session::Budget(double requestedMs) const {
+    double left = deadlineMs_ - NowMs();
+    return requestedMs < left ? requestedMs : (left > 0 ? left : 0);
+}
+
+std::optional<double> Session::SinceVisible() const {
+    if (!visibleAt_) {
+        return std::nullopt;
+    }
+    return NowMs() - *visibleAt_;
+}
+
+std::optional<std::wstring> Session::CreateOwnStation(JsonWriter& report) {
+    const std::wstring name = L"TolvaneE2E" + std::to_wstring(GetCurrentProcessId());
+    station_ = CreateWindowStationW(name.c_str(), 0, WINSTA_ALL_ACCESS, nullptr);
+    if (station_ == nullptr) {
+        report.Key("error").Ascii("CreateWindowStationW failed with error " +
+                                  std::to_string(GetLastError()));
+        return std::nullopt;
+    }
+    // A desktop is made in the caller's window station, so the driver moves
+    // there just for that; its own windows stay where they are.
+    const HWINSTA original = GetProcessWindowStation();
+    if (SetProcessWindowStation(station_)) {
+        desktop_ = CreateDesktopW(L"Desktop", nullptr, nullptr, 0, GENERIC_ALL, nullptr);
+        const DWORD error = GetLastError();
+        SetProcessWindowStation(original);
+        SetLastError(error);
+    }
+    if (desktop_ == nullptr) {
+        report.Key("error").Ascii("no desktop in the own window station (error " +
+                                  std::to_string(GetLastError()) + ")");
+        return std::nullopt;
+    }
+    return name + L"\\Desktop";
+}
+
+bool Session::Start(const Options& options, JsonWriter& report) {
+    std::wstring commandLine = L"\"" + options.exe + L"\"";
+    if (!options.tail.empty()) {
+        commandLine += L" " + options.tail;
+    }
+    report.Key("command_line").String(commandLine);
+    std::vector<wchar_t> buffer(commandLine.begin(), commandLine.end());
+    buffer.push_back(L'\0');
+
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    if (options.show) {
+        startup.dwFlags = STARTF_USESHOWWINDOW;
+        startup.wShowWindow = *options.show;
+    }
+    std::optional<std::wstring> desktop;
+    if (options.ownStation) {
+        desktop = CreateOwnStation(report);
+        if (!desktop) {
+            return false;
+        }
+        startup.lpDesktop = desktop->data();
+    }
+    PROCESS_INFORMATION info{};
+    // Wine now and then loses a new process while it is still starting up
+    // and fails the start with ERROR_INTERNAL_ERROR (a `wine` command ends
+    // with status 1 then): that start is made once more.
+    int starts = 0;
+    BOOL created = FALSE;
+    do {
+        ++starts;
+        ResetClock();
+        created = CreateProcessW(options.exe.c_str(), buffer.data(), nullptr, nullptr, FALSE, 0,
+                                 nullptr, nullptr, &startup, &info);
+    } while (!created && GetLastError() == ERROR_INTERNAL_ERROR && starts < 2);
+    if (!created) {
+        report.Key("error").Ascii("CreateProcessW failed with error " +
+                                  std::to_string(GetLastError()));
+        return false;
+    }
+    CloseHandle(info.hThread);
+    launched_ = true;
+    process_ = info.hProcess;
+    processId_ = info.dwProcessId;
+    StartWinEventRecording(processId_, [this] { return SinceVisible().value_or(-1); });
+    report.Key("pid").Int(processId_);
+    return true;
+}
+
+bool Session::Attach(const Options& options, JsonWriter& report) {
+    const wchar_t* title = options.attachTitle ? options.attachTitle->c_str() : nullptr;
+    ResetClock();
+    while (NowMs() < deadlineMs_) {
+        HWND found = nullptr;
+        while ((found = FindWindowExW(nullptr, found, options.attachClass.c_str(), title)) !=
+               nullptr) {
+            if (IsWindowVisible(found)) {
+                break;
+            }
+        }
+        if (found != nullptr) {
+            GetWindowThreadProcessId(found, &processId_);
+            process_ =
+                OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_TERMINATE,
+                            FALSE, processId_);
+            if (process_ == nullptr) {
+                report.Key("error").Ascii("OpenProcess failed");
+                return false;
+            }
+            report.Key("pid").Int(processId_);
+            Observe();
+            return true;
+        }
+        Sleep(kPollMs);
+    }
+    report.Key("error").Ascii("no window to attach to");
+    return false;
+}
+
+void Session::Observe() {
+    for (HWND window : VisibleTopLevelWindows(processId_)) {
+        bool known = false;
+        for (const SeenWindow& seen : seen_) {
+            known = known || seen.window == window;
+        }
+        if (!known) {
+            if (!visibleAt_) {
+                visibleAt_ = NowMs();
+            }
+            seen_.push_back({window, ClassName(window), ChildIds(window)});
+        }
+    }
+}
+
+bool Session::Exited() {
+    if (process_ == nullptr) {
+        return false;
+    }
+    if (exitAt_) {
+        return true;
+    }
+    if (WaitForSingleObject(process_, 0) != WAIT_OBJECT_0) {
+        return false;
+    }
+    exitAt_ = NowMs();
+    GetExitCodeProcess(process_, &exitCode_);
+    return true;
+}
+
+bool Session::WaitFor(const std::function<bool()>& done, double timeoutMs) {
+    double end = NowMs() + Budget(timeoutMs);
+    while (true) {
+        // The end is noted once, before `done` looks: a process that ends
+        // between the two would otherwise count as not done, and a wait for
+        // the exit would fail although the process had just ended.
+        const bool ended = Exited();
+        if (!ended) {
+            Observe();
+        }
+        if (done()) {
+            return true;
+        }
+        if (ended || NowMs() >= end) {
+            return false;
+        }
+        // Waiting on the process rather than sleeping notes its end at once;
+        // the messages that come meanwhile (the window events recorded) are
+        // taken in.
+        if (MsgWaitForMultipleObjects(1, &process_, FALSE, kPollMs, QS_ALLINPUT) == WAIT_OBJECT_0) {
+            Exited();
+        }
+        TakeInMessages();
+    }
+}
+
+void Session::TakeInMessages() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        DispatchMessageW(&msg);
+    }
+}
+
+void Session::Kill() {
+    if (!Exited()) {
+        TerminateProcess(process_, kKilledExitCode);
+        WaitForSingleObject(process_, 5000);
+        killed_ = true;
+    }
+}
+
+bool Session::NeedWindow(JsonWriter& json) {
+    if (window_ != nullptr && IsWindow(window_)) {
+        return true;
+    }
+    json.Key("error").Ascii(Exited() ? "the process has ended" : "no window: use wait-window");
+    return false;
+}
+
+bool Session::BringToFront(JsonWriter& json) {
+    if (!EnsureForeground(window_)) {
+        json.Key("error").Ascii("could not make the window the foreground window");
+        return false;
+    }
+    return true;
+}
+
+// Input is queued, not delivered: give the target the chance to take it in
+// before the next step looks at the window. A sent message is answered only
+// once the thread is back in its message loop.
+void Session::Settle() {
+    // Waiting on the process notes the moment it ends, should the input end it.
+    WaitForSingleObject(process_, 30);
+    Exited();
+    for (int round = 0; round < 2 && !Exited() && IsWindow(window_); ++round) {
+        DWORD_PTR ignored = 0;
+        SendMessageTimeoutW(window_, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 1000, &ignored);
+    }
+}
+
+bool Session::FinishClick(POINT point, JsonWriter& json) {
+    if (!BringToFront(json)) {
+        return false;
+    }
+    if (!ClickAt(window_, point)) {
+        json.Key("error").Ascii("the click did not reach the point");
+        return false;
+    }
+    Settle();
+    return true;
+}
+
+HWND Session::ChildWithId(long long id, JsonWriter& json) {
+    const HWND child = FindDescendant(window_, static_cast<int>(id));
+    if (child == nullptr) {
+        json.Key("error").Ascii("no child with that id");
+    }
+    return child;
+}
+
+void Session::Finish(JsonWriter& report) {
+    // Nothing may outlive the run: the next test shares the display.
+    if (process_ != nullptr && !Exited()) {
+        Kill();
+    }
+    report.Key("seen_windows").BeginArray();
+    for (const SeenWindow& seen : seen_) {
+        report.BeginObject();
+        report.Key("class").String(seen.className);
+        report.Key("child_ids").BeginArray();
+        for (int id : seen.childIds) {
+            report.Int(id);
+        }
+        report.EndArray();
+        report.EndObject();
+    }
+    report.EndArray();
+    report.Key("win_events");
+    DumpWinEvents(report);
+    report.Key("killed").Bool(killed_);
+    report.Key("timed_out").Bool(timedOut_);
+    report.Key("exit_code");
+    if (exitAt_ && !killed_) {
+        report.Int(exitCode_);
+    } else {
+        report.Null();
+    }
+    report.Key("exit_ms");
+    if (exitAt_ && launched_ && !killed_) {
+        report.Number(*exitAt_);
+    } else {
+        report.Null();
+    }
+    report.Key("exit_after_visible_ms");
+    if (exitAt_ && visibleAt_ && !killed_) {
+        report.Number(*exitAt_ - *visibleAt_);
+    } else {
+        report.Null();
+    }
+    if (desktop_ != nullptr) {
+        CloseDesktop(desktop_);
+    }
+    if (station_ != nullptr) {
+        CloseWindowStation(station_);
+    }
+}

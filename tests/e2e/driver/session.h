@@ -1,0 +1,90 @@
+#pragma once
+
+#include "options.h"
+
+#include <windows.h>
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+class JsonWriter;
+struct StepArgs;
+
+struct SeenWindow {
+    HWND window;
+    std::wstring className;
+    std::vector<int> childIds; // what tells a dialog from a message box
+};
+
+// The process under test and what has been observed of it so far.
+class Session {
+  public:
+    Session();
+
+    bool Start(const Options& options, JsonWriter& report);
+    bool Attach(const Options& options, JsonWriter& report);
+    // Runs one step (steps.cpp) and reports it as one object.
+    bool RunStep(const std::wstring& step, JsonWriter& json);
+    void Finish(JsonWriter& report);
+
+    void SetDeadline(double ms) { deadlineMs_ = ms; }
+
+    // The steps (steps.cpp); RunStep has checked and parsed their arguments.
+    bool StepWaitWindow(const StepArgs& args, JsonWriter& json);
+    bool StepDump(const StepArgs& args, JsonWriter& json);
+    bool StepSleep(const StepArgs& args, JsonWriter& json);
+    bool StepClick(const StepArgs& args, JsonWriter& json);
+    bool StepClickClient(const StepArgs& args, JsonWriter& json);
+    bool StepDrag(const StepArgs& args, JsonWriter& json);
+    bool StepClickClose(const StepArgs& args, JsonWriter& json);
+    bool StepKey(const StepArgs& args, JsonWriter& json);
+    bool StepType(const StepArgs& args, JsonWriter& json);
+    bool StepPost(const StepArgs& args, JsonWriter& json);
+    bool StepSend(const StepArgs& args, JsonWriter& json);
+    bool StepWatch(const StepArgs& args, JsonWriter& json);
+    bool StepInk(const StepArgs& args, JsonWriter& json);
+    bool StepAccessible(const StepArgs& args, JsonWriter& json);
+    bool StepWaitExit(const StepArgs& args, JsonWriter& json);
+
+  private:
+    // The window station and desktop for --own-station; the desktop's name
+    // for STARTUPINFOW::lpDesktop, or nullopt with an error.
+    std::optional<std::wstring> CreateOwnStation(JsonWriter& report);
+    // Milliseconds since the program was started or the attaching began.
+    double NowMs() const;
+    void ResetClock();
+    void Observe();
+    bool Exited();
+    // Polls until `done` holds, the process ends or the time runs out.
+    bool WaitFor(const std::function<bool()>& done, double timeoutMs);
+    // Handles what has come in for the driver: the window events recorded.
+    void TakeInMessages();
+    double Budget(double requestedMs) const;
+    std::optional<double> SinceVisible() const;
+    bool NeedWindow(JsonWriter& json);
+    // The child with this control id; nullptr, with an error, when there is
+    // none.
+    HWND ChildWithId(long long id, JsonWriter& json);
+    bool BringToFront(JsonWriter& json);
+    bool FinishClick(POINT point, JsonWriter& json);
+    void Settle();
+    void Kill();
+
+    LARGE_INTEGER frequency_{};
+    LARGE_INTEGER origin_{};
+    HWINSTA station_ = nullptr;
+    HDESK desktop_ = nullptr;
+    HANDLE process_ = nullptr;
+    bool launched_ = false; // started by the driver, not attached to
+    DWORD processId_ = 0;
+    HWND window_ = nullptr;
+    std::vector<SeenWindow> seen_;
+    std::optional<double> visibleAt_;
+    std::optional<double> exitAt_;
+    DWORD exitCode_ = 0;
+    bool killed_ = false;
+    bool timedOut_ = false;
+    double deadlineMs_ = 60000;
+};
