@@ -55,6 +55,13 @@ class AccessibilityTest(unittest.TestCase):
         self.assertEqual([accessible(self.result, e2e.row_id(r))["name"] for r in (1, 2)],
                          ["Completo", "Incrementale"])
 
+    def test_each_object_names_its_window_and_answers_late_bound_calls(self):
+        for control_id in (0, e2e.ID_FRAME, e2e.ID_TEMPO):
+            with self.subTest(control_id):
+                seen = accessible(self.result, control_id)
+                self.assertTrue(seen["ole_window_is_own"])
+                self.assertEqual(seen["dispatch_name"], seen["name"])
+
     def test_the_countdown_is_a_polite_live_region(self):
         self.assertIn(accessible(self.result, e2e.ID_TEMPO)["name"],
                       [announcement(12), announcement(11)])

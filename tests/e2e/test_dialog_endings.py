@@ -93,6 +93,23 @@ class EndingTest(unittest.TestCase):
                       "and has gone on counting")
         self.assertEqual(result.exit_code, 0)
 
+    def test_where_nobody_can_see_it(self):
+        # In a window station of its own, which has no display, only a
+        # countdown that takes an option ends by itself: every other run ends
+        # at once with the error code instead of waiting for ever.
+        cases = [("dialog", TAIL, 11), ("usage box", "/Title x", 11),
+                 ("countdown taking nothing", e2e.option_tail(3, "/Default 5 /Timeout 30"), 11),
+                 ("countdown", COUNTDOWN_TAIL, 2)]
+        for name, tail, code in cases:
+            with self.subTest(name):
+                result = e2e.run(tail, ["wait-exit:15000"], own_station=True)
+                self.assertIsNone(result.failure)
+                self.assertEqual(result.exit_code, code)
+                if code == 11:
+                    self.assertLess(result.data["exit_ms"], 10000, "well before any countdown")
+                else:
+                    self.assertGreater(result.data["exit_ms"], COUNTDOWN_SECONDS * 1000)
+
     def test_a_wait_for_the_exit_that_times_out(self):
         # The driver's report on a dialog that never ends: a wait cut short by
         # the run's own limit says so, and winedbg's backtrace of the live
