@@ -26,10 +26,13 @@ class CountdownRunsOutTest(unittest.TestCase):
         self.assertEqual([s["text"] for s in states],
                          [e2e.countdown_text(n) for n in range(seconds, -1, -1)])
         self.assertTrue(all(s["visible"] for s in states), states)
-        times = [s["at_ms"] for s in states]
-        for earlier, later in zip(times, times[1:]):
+        # The first state is what the watch read when it began, which may be
+        # late on a loaded machine: only the changes after it are timed.
+        changes = [s["at_ms"] for s in states[1:]]
+        self.assertLessEqual(changes[0], 1700, f"the first step within a second: {changes}")
+        for earlier, later in zip(changes, changes[1:]):
             self.assertTrue(500 <= later - earlier <= 1700,
-                            f"one step a second: {times}")
+                            f"one step a second: {changes}")
         self.assertEqual(result.exit_code, expected_exit)
         self.assertTrue((seconds + 0.5) * 1000 <= result.exit_after_visible_ms
                         <= (seconds + 3) * 1000,
