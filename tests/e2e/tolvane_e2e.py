@@ -308,11 +308,11 @@ def _tail_file(env, tail):
     return path
 
 
-# A driver that Wine never started (see wine_env.STARTS) is started again.
-# Its first act is to create its report file, so no file at all and status
-# 1 mean that the driver never ran, nor did Tolvane.exe; the driver treats
-# its own start of Tolvane.exe alike (see its "starts"). A driver that
-# started and died leaves an empty file, and that fails the test.
+# A driver that Wine lost (see wine_env.STARTS) is started again. Its first
+# act is to create its report file, so no file at all and status 1 mean that
+# the driver never ran, nor did Tolvane.exe; the driver treats its own start
+# of Tolvane.exe alike (see its "starts"). A driver that started and died
+# leaves an empty file, and that fails the test.
 
 
 def _report(out_file, status, stderr):
@@ -335,15 +335,21 @@ def _collect(process_args, env, out_file, timeout, stderr_file, wine_debug=None)
     # Output goes to files, not pipes: a stray Wine process that inherited a
     # pipe would keep it open and hang the reader.
     run_env = dict(env.env, WINEDEBUG=wine_debug) if wine_debug else env.env
-    for _ in range(wine_env.STARTS):
+
+    def start(_):
         with open(stderr_file, "wb") as err:
             status = subprocess.run(process_args, env=run_env, stdin=subprocess.DEVNULL,
                                     stdout=subprocess.DEVNULL, stderr=err,
                                     timeout=timeout + 30).returncode
-        result = _report(out_file, status, stderr_file.read_text(errors="replace"))
-        if result is not None:
-            return result
-    raise AssertionError(f"Wine did not start the driver in {wine_env.STARTS} tries")
+        return _report(out_file, status, stderr_file.read_text(errors="replace"))
+
+    return _started(wine_env.start_again_if_lost(start, lambda result: result is None))
+
+
+def _started(result):
+    if result is None:
+        raise AssertionError(f"Wine did not start the driver in {wine_env.STARTS} tries")
+    return result
 
 
 def run(tail="", steps=("wait-window", "dump", "key:Enter", "wait-exit"), timeout=30,
@@ -375,28 +381,24 @@ class Attached:
         self.args += ["--attach-class", window_class]
         if title is not None:
             self.args += ["--attach-title", title]
-        self.starts = 0
         self._start()
 
     def _start(self):
-        self.starts += 1
         self._stderr = open(self.stderr_file, "wb")
         self.process = subprocess.Popen(self.args, env=self.env.env, stdin=subprocess.DEVNULL,
                                         stdout=subprocess.DEVNULL, stderr=self._stderr)
 
     def result(self):
-        while True:
+        def start(attempt):
+            if attempt:
+                self._start()
             try:
                 status = self.process.wait(timeout=self.timeout + 30)
             finally:
                 self._stderr.close()
-            result = _report(self.out_file, status,
-                             self.stderr_file.read_text(errors="replace"))
-            if result is not None:
-                return result
-            if self.starts == wine_env.STARTS:
-                raise AssertionError(f"Wine did not start the driver in {wine_env.STARTS} tries")
-            self._start()
+            return _report(self.out_file, status, self.stderr_file.read_text(errors="replace"))
+
+        return _started(wine_env.start_again_if_lost(start, lambda result: result is None))
 
 
 def attach(window_class, steps, title=None, timeout=30):
@@ -404,13 +406,21 @@ def attach(window_class, steps, title=None, timeout=30):
 
 
 def run_batch(batch_file, extra_env=None, timeout=30):
-    """Runs a batch file with Wine's cmd.exe; returns (exit status, stdout)."""
+    """Runs a batch file with Wine's cmd.exe; returns (exit status, stdout).
+    The batch files always print something, so status 1 with no output is a
+    start that Wine lost."""
     env = Environment.get()
     out_file = env.scratch_file(".out")
     run_env = dict(env.env)
     run_env.update(extra_env or {})
-    with open(out_file, "wb") as out:
-        status = subprocess.run(["wine", "cmd", "/c", windows_path(batch_file)], env=run_env,
-                                stdin=subprocess.DEVNULL, stdout=out,
-                                stderr=subprocess.STDOUT, timeout=timeout).returncode
-    return status, out_file.read_bytes().decode("utf-8", errors="replace").replace("\r\n", "\n")
+
+    def start(_):
+        with open(out_file, "wb") as out:
+            status = subprocess.run(["wine", "cmd", "/c", windows_path(batch_file)],
+                                    env=run_env, stdin=subprocess.DEVNULL, stdout=out,
+                                    stderr=subprocess.STDOUT, timeout=timeout).returncode
+        return status, out_file.read_bytes()
+
+    status, output = wine_env.start_again_if_lost(
+        start, lambda outcome: outcome == (1, b""))
+    return status, output.decode("utf-8", errors="replace").replace("\r\n", "\n")
