@@ -29,6 +29,7 @@ def dpi_state_dir():
 
 
 class DpiTest(e2e.DialogGeometryMixin, unittest.TestCase):
+    TIMEOUT = 300
 
     @classmethod
     def setUpClass(cls):

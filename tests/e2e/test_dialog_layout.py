@@ -1,17 +1,10 @@
 """The choice dialog as it comes up: its geometry at 96 DPI, captions, styles,
-tab order, the preselected row and texts outside the ANSI code page.
-
-The layout is made in twips (1/1440 inch) and shrunk by 300 twips for every
-option row fewer than ten; twips_layout() holds it, and e2e.pixel_layout() turns
-it into the pixels that a screen of a given DPI must show.
-"""
+tab order, the preselected row and texts outside the ANSI code page. The
+layout's twips and pixels are the program's own, from e2e.layout()."""
 
 import unittest
 
 import tolvane_e2e as e2e
-
-DEFAULT_CAPTION = "Tolvane"
-DEFAULT_PROMPT = "Scegliere quale elaborazione eseguire:"
 
 WS_THICKFRAME = 0x00040000
 WS_MINIMIZEBOX = 0x00020000
@@ -28,18 +21,23 @@ class GeometryTest(e2e.DialogGeometryMixin, unittest.TestCase):
 
     DPI = 96
 
-    def test_expected_pixels_at_96_dpi(self):
-        # A guard on the expectation itself, against the pixel figures that
-        # the twips give at 96 DPI.
+    def test_the_tools_pixels_are_its_twips(self):
+        # A guard on the expectation itself: at 96 DPI a pixel is 15 twips,
+        # so the tool's pixel figures must be its twips divided by 15.
         for rows in (1, 2, 3, 10):
-            client, controls = e2e.pixel_layout(rows, self.DPI)
-            self.assertEqual(client, (398, 108 + 20 * rows))
-            self.assertEqual(controls[e2e.ID_TESTO], (8, 4, 381, 25))
-            self.assertEqual(controls[e2e.ID_FRAME], (8, 32, 381, 21 + 20 * rows))
-            self.assertEqual(controls[e2e.row_id(rows)], (16, 48 + 20 * (rows - 1), 361, 13))
-            self.assertEqual(controls[e2e.ID_OK], (92, 64 + 20 * rows, 97, 29))
-            self.assertEqual(controls[e2e.ID_CANCEL], (208, 64 + 20 * rows, 97, 29))
-            self.assertEqual(controls[e2e.ID_TEMPO], (352, 72 + 20 * rows, 33, 13))
+            twips_client, twips = e2e.layout(rows)
+            client, controls = e2e.layout(rows, self.DPI)
+
+            def pixels(values):
+                return tuple(v / 15 for v in values)
+
+            self.assertEqual(client, pixels(twips_client))
+            self.assertEqual(controls[e2e.ID_TESTO], pixels(twips[e2e.ID_TESTO]))
+            self.assertEqual(controls[e2e.ID_FRAME], pixels(twips[e2e.ID_FRAME]))
+            self.assertEqual(controls[e2e.row_id(rows)], pixels(twips[e2e.row_id(rows)]))
+            self.assertEqual(controls[e2e.ID_OK], pixels(twips[e2e.ID_OK]))
+            self.assertEqual(controls[e2e.ID_CANCEL], pixels(twips[e2e.ID_CANCEL]))
+            self.assertEqual(controls[e2e.ID_TEMPO], pixels(twips[e2e.ID_TEMPO]))
 
     def test_sizes_and_positions(self):
         # One, three and ten rows are placed at every DPI by the DPI test.
@@ -52,14 +50,14 @@ class GeometryTest(e2e.DialogGeometryMixin, unittest.TestCase):
                 screen = (result.screen["width"], result.screen["height"])
                 self.assertEqual(screen, (1280, 1024))
                 window = result.window()
-                shown = min(given, e2e.MAX_ROWS)
+                shown = min(given, e2e.max_rows())
                 self.assert_geometry(window, shown, self.DPI, screen)
                 self.assert_rows(window, shown)
 
     def assert_rows(self, window, shown):
         """The first `shown` rows carry the options in order; the rest are
         hidden, disabled, empty and unchecked."""
-        for row in range(1, e2e.MAX_ROWS + 1):
+        for row in range(1, e2e.max_rows() + 1):
             with self.subTest(row=row):
                 child = window.child(e2e.row_id(row))
                 self.assertEqual(child.style & e2e.BS_TYPEMASK, e2e.BS_AUTORADIOBUTTON)
@@ -102,10 +100,10 @@ class WindowStyleTest(unittest.TestCase):
         self.assertEqual(self.result.exit_code, 0)
 
     def test_default_captions(self):
-        self.assertEqual(self.window.text, DEFAULT_CAPTION)
-        self.assertEqual(self.window.child(e2e.ID_TESTO).text, DEFAULT_PROMPT)
-        self.assertEqual(self.window.child(e2e.ID_OK).text, "&OK")
-        self.assertEqual(self.window.child(e2e.ID_CANCEL).text, "&Annulla")
+        self.assertEqual(self.window.text, e2e.caption("title"))
+        self.assertEqual(self.window.child(e2e.ID_TESTO).text, e2e.caption("prompt"))
+        self.assertEqual(self.window.child(e2e.ID_OK).text, e2e.caption("ok"))
+        self.assertEqual(self.window.child(e2e.ID_CANCEL).text, e2e.caption("annulla"))
         self.assertEqual(self.window.child(e2e.ID_FRAME).text, "")
 
     def test_fixed_border_without_minimize_or_maximize(self):
@@ -144,6 +142,8 @@ class LaunchStateTest(unittest.TestCase):
     minimized exactly when that was asked. Wine applies no launcher command
     to a program's first window, as Windows does, so the usage box, whose
     first show is the system's, stands as Wine shows it."""
+
+    TIMEOUT = 180
 
     MINIMIZED = {2, 6, 7, 11}  # SW_SHOWMINIMIZED, SW_MINIMIZE, ..MINNOACTIVE, ..FORCEMINIMIZE
 
@@ -215,13 +215,14 @@ class PreselectionTest(unittest.TestCase):
                 result = e2e.run(tail, steps + ["wait-exit:10000"])
                 self.assertIsNone(result.failure)
                 window = result.window()
-                checks = [window.child(e2e.row_id(r)).check for r in range(1, e2e.MAX_ROWS + 1)]
-                expected = [1 if r == selected else 0 for r in range(1, e2e.MAX_ROWS + 1)]
+                rows = range(1, e2e.max_rows() + 1)
+                checks = [window.child(e2e.row_id(r)).check for r in rows]
+                expected = [1 if r == selected else 0 for r in rows]
                 self.assertEqual(checks, expected)
                 if selected is None:
                     self.assertEqual(e2e.focus_id(window), e2e.ID_OK,
                                      "with no row selected the focus starts on OK")
-                    self.assertEqual(result.window(1).text, DEFAULT_CAPTION,
+                    self.assertEqual(result.window(1).text, e2e.caption("title"),
                                      "Enter with no row selected leaves the dialog up")
                     self.assertEqual(result.exit_code, 0)
                 else:
