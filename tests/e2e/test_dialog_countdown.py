@@ -143,27 +143,34 @@ class CountdownRunsOutTest(unittest.TestCase):
 
 
 class CountdownStopTest(unittest.TestCase):
-    """Each interaction stops a running countdown: the label goes away and the
-    dialog then waits, well past the moment the countdown would have ended."""
+    """Each interaction stops a running countdown: the label goes away and
+    stays away past the next tick. One stop is also waited out well past the
+    moment the countdown would have ended, with the dialog still up."""
 
     TIMEOUT = 400
 
     SECONDS = 5
     TAIL = e2e.option_tail(3, f"/Default 1 /Timeout {SECONDS}")
 
-    def stop_and_wait(self, action, ending=("key:Esc",), expected_exit=0, tail=TAIL):
-        result = e2e.run(tail, ["wait-window", "dump", *action, "dump",
-                                f"sleep:{self.SECONDS * 1000 + 1500}", "dump",
-                                *ending, "wait-exit:5000"])
+    def stop_and_wait(self, action, ending=("key:Esc",), expected_exit=0, tail=TAIL,
+                      past_the_end=False):
+        wait_ms = self.SECONDS * 1000 + 1500 if past_the_end else 1500
+        result = e2e.run(tail, ["wait-window", "dump", *action, "dump", f"sleep:{wait_ms}",
+                                "dump", *ending, "wait-exit:5000"])
         self.assertIsNone(result.failure, "the dialog must still be up after the wait")
         before, stopped, after = result.windows()
         self.assertTrue(before.child(e2e.ID_TEMPO).visible, "the countdown was running")
         self.assertEqual(before.child(e2e.ID_TEMPO).text, e2e.countdown_text(self.SECONDS))
         self.assertFalse(stopped.child(e2e.ID_TEMPO).visible, "stopped: the label goes away")
         self.assertFalse(after.child(e2e.ID_TEMPO).visible, "and it stays away")
-        final_dump = [s for s in result.steps if s["step"] == "dump"][-1]
-        self.assertGreater(final_dump["started_ms"], (self.SECONDS + 1.5) * 1000,
-                           "checked after the countdown would have ended")
+        dumps = [s for s in result.steps if s["step"] == "dump"]
+        self.assertLess(dumps[1]["started_ms"], self.SECONDS * 1000,
+                        "stopped while the countdown still ran")
+        # Checked after a tick would have come, or after the countdown
+        # would have ended.
+        checked_after = ((self.SECONDS + 1.5) * 1000 if past_the_end
+                         else dumps[1]["started_ms"] + 1000)
+        self.assertGreater(dumps[-1]["started_ms"], checked_after)
         self.assertEqual(result.exit_code, expected_exit)
         return stopped, after
 
@@ -188,7 +195,9 @@ class CountdownStopTest(unittest.TestCase):
         tail = f'/Option "&Completo" /Option "&Incrementale" /Timeout {self.SECONDS}'
         for key in ("Shift", "X", "A", "O", "I"):
             with self.subTest(key=key):
-                stopped, _ = self.stop_and_wait([f"key:{key}"], tail=tail)
+                # The first one is waited out past the end.
+                stopped, _ = self.stop_and_wait([f"key:{key}"], tail=tail,
+                                                past_the_end=key == "Shift")
                 self.assertEqual(stopped.child(e2e.row_id(1)).check, 1)
                 self.assertEqual(stopped.child(e2e.row_id(2)).check, 0)
 

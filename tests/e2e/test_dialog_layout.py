@@ -1,6 +1,6 @@
-"""The choice dialog as it comes up: its geometry at 96 DPI, captions, styles,
-tab order, the preselected row and texts outside the ANSI code page. The
-layout's twips and pixels are the program's own, from e2e.layout()."""
+"""The choice dialog as it comes up: captions, styles, tab order, the
+preselected row and texts outside the ANSI code page. Its geometry is
+test_dialog_dpi's."""
 
 import unittest
 
@@ -14,74 +14,6 @@ WS_CAPTION = 0x00C00000
 BS_PUSHBUTTON = 0x00
 SS_CENTER = 0x01
 SS_RIGHT = 0x02
-
-
-class GeometryTest(e2e.DialogGeometryMixin, unittest.TestCase):
-    """Sizes and positions at 96 DPI, where 15 twips make a pixel."""
-
-    DPI = 96
-
-    def test_the_tools_pixels_are_its_twips(self):
-        # A guard on the expectation itself: at 96 DPI a pixel is 15 twips,
-        # so the tool's pixel figures must be its twips divided by 15.
-        for rows in (1, 2, 3, 10):
-            twips_client, twips = e2e.layout(rows)
-            client, controls = e2e.layout(rows, self.DPI)
-
-            def pixels(values):
-                return tuple(v / 15 for v in values)
-
-            self.assertEqual(client, pixels(twips_client))
-            self.assertEqual(controls[e2e.ID_TESTO], pixels(twips[e2e.ID_TESTO]))
-            self.assertEqual(controls[e2e.ID_FRAME], pixels(twips[e2e.ID_FRAME]))
-            self.assertEqual(controls[e2e.row_id(rows)], pixels(twips[e2e.row_id(rows)]))
-            self.assertEqual(controls[e2e.ID_OK], pixels(twips[e2e.ID_OK]))
-            self.assertEqual(controls[e2e.ID_CANCEL], pixels(twips[e2e.ID_CANCEL]))
-            self.assertEqual(controls[e2e.ID_TEMPO], pixels(twips[e2e.ID_TEMPO]))
-
-    def test_sizes_and_positions(self):
-        # One, three and ten rows are placed at every DPI by the DPI test.
-        for given in (2, 12):
-            with self.subTest(options=given):
-                result = e2e.run(e2e.option_tail(given, "/Title Geometria /Text Prova"),
-                                 ["wait-window", "dump", "key:Esc", "wait-exit:10000"])
-                self.assertIsNone(result.failure)
-                self.assertEqual(result.exit_code, 0)
-                screen = (result.screen["width"], result.screen["height"])
-                self.assertEqual(screen, (1280, 1024))
-                window = result.window()
-                shown = min(given, e2e.max_rows())
-                self.assert_geometry(window, shown, self.DPI, screen)
-                self.assert_rows(window, shown)
-
-    def assert_rows(self, window, shown):
-        """The first `shown` rows carry the options in order; the rest are
-        hidden, disabled, empty and unchecked."""
-        for row in range(1, e2e.max_rows() + 1):
-            with self.subTest(row=row):
-                child = window.child(e2e.row_id(row))
-                self.assertEqual(child.style & e2e.BS_TYPEMASK, e2e.BS_AUTORADIOBUTTON)
-                if row <= shown:
-                    self.assertTrue(child.visible and child.enabled)
-                    self.assertEqual(child.text, f"Scelta{row}")
-                else:
-                    self.assertFalse(child.visible, "a row beyond the options stays hidden")
-                    self.assertFalse(child.enabled, "a row beyond the options stays disabled")
-                    self.assertEqual(child.text, "")
-                    self.assertEqual(child.check, 0)
-
-    def test_long_texts_move_nothing(self):
-        # The prompt wraps inside its fixed box and a long option is cut off
-        # at its row's edge; no control moves or grows.
-        prompt = " ".join(["parola"] * 60)
-        option = "opzione " * 40
-        result = e2e.run(f'/Text "{prompt}" /Option Uno /Option "{option}" /Option Tre',
-                         ["wait-window", "dump", "key:Esc", "wait-exit:10000"])
-        self.assertIsNone(result.failure)
-        window = result.window()
-        self.assertEqual(window.child(e2e.ID_TESTO).text, prompt)
-        self.assertEqual(window.child(e2e.row_id(2)).text, option.strip())
-        self.assert_geometry(window, 3, self.DPI, (1280, 1024))
 
 
 class WindowStyleTest(unittest.TestCase):

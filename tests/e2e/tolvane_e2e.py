@@ -150,28 +150,6 @@ def focus_id(window):
     return None if focus is None or focus["is_top"] else focus["id"]
 
 
-def box(child):
-    """A dumped child's (left, top, width, height) in client coordinates."""
-    left, top, right, bottom = child.rect
-    return (left, top, right - left, bottom - top)
-
-
-class DialogGeometryMixin:
-    """Checks that need a dumped dialog and the DPI it was laid out at."""
-
-    def assert_geometry(self, window, rows, dpi, screen):
-        client, controls = layout(rows, dpi)
-        self.assertEqual(window.client_size, client, "client area")
-        for control_id, expected in controls.items():
-            with self.subTest(control=control_id):
-                self.assertEqual(box(window.child(control_id)), expected)
-        left, top, right, bottom = window.rect
-        self.assertLessEqual(abs(left - (screen[0] - (right - left)) / 2), 1,
-                             f"centred across the screen: {window.rect}")
-        self.assertLessEqual(abs(top - (screen[1] - (bottom - top)) / 2), 1,
-                             f"centred down the screen: {window.rect}")
-
-
 class Environment:
     """The display and the Wine prefix in which the programs run."""
 
@@ -179,7 +157,6 @@ class Environment:
 
     def __init__(self, state_dir, state):
         self.state_dir = Path(state_dir)
-        self.screen = tuple(state["screen"])
         self.env = wine_env.wine_environment(state["display"], state["prefix"])
         self.scratch = Path(tempfile.mkdtemp(prefix="run-", dir=self.state_dir))
         if not os.environ.get("TOLVANE_E2E_KEEP"):
