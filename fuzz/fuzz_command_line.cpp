@@ -9,6 +9,8 @@
 #include "dialog/ok_action.h"
 #include "startup/command_line_parser.h"
 
+#include "parse_invariants.h"
+
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -31,43 +33,6 @@ namespace {
 
 constexpr std::size_t kMaxEvents = 64;
 
-bool IsSwitchChar(wchar_t c) {
-    return c == L'/' || c == L'-';
-}
-
-// The switch characters outside double quotes, after the leading-switch rule;
-// whether a quote is left open at the end, and whether the last switch had
-// reached its value (a space outside quotes after its name) by then.
-struct LineFacts {
-    std::int32_t switches = 0;
-    bool quoteLeftOpen = false;
-    bool endsInValue = false;
-};
-
-LineFacts FactsOf(std::wstring_view line) {
-    LineFacts facts;
-    if (line.empty()) {
-        return facts;
-    }
-    const std::size_t first = line.find_first_not_of(L' ');
-    if (first == std::wstring_view::npos || !IsSwitchChar(line[first])) {
-        facts.switches = 1; // the "/" put in front
-    }
-    bool inQuotes = false;
-    for (const wchar_t c : line) {
-        if (c == L'"') {
-            inQuotes = !inQuotes;
-        } else if (IsSwitchChar(c) && !inQuotes) {
-            ++facts.switches;
-            facts.endsInValue = false;
-        } else if (c == L' ' && !inQuotes) {
-            facts.endsInValue = true;
-        }
-    }
-    facts.quoteLeftOpen = inQuotes;
-    return facts;
-}
-
 // A switch name matched without regard to the case of a to z, written out
 // here rather than taken from the program.
 bool IsKeyword(const std::wstring& name, std::string_view keyword) {
@@ -84,29 +49,20 @@ bool IsKeyword(const std::wstring& name, std::string_view keyword) {
     return true;
 }
 
-bool HasEdgeSpace(const std::wstring& text) {
-    return !text.empty() && (text.front() == L' ' || text.back() == L' ');
-}
-
 void CheckTable(std::wstring_view line, const SwitchTable& table, std::int32_t result) {
     const LineFacts facts = FactsOf(line);
     CHECK(result == facts.switches);
     CHECK(table.size() == static_cast<std::size_t>(result) + 1);
     CHECK(table[0].Name.empty() && table[0].Value.empty());
 
-    std::size_t quotes = 0;
     for (const SwitchEntry& entry : table) {
         CHECK(!HasEdgeSpace(entry.Name) && !HasEdgeSpace(entry.Value));
-        quotes += std::count(entry.Name.begin(), entry.Name.end(), L'"');
-        quotes += std::count(entry.Value.begin(), entry.Value.end(), L'"');
     }
-    // The only quote that survives is the one that closes a quote left open,
-    // at the end of the last entry's name or value.
-    if (facts.quoteLeftOpen) {
-        const std::wstring& field = facts.endsInValue ? table.back().Value : table.back().Name;
-        CHECK(quotes == 1 && !field.empty() && field.back() == L'"');
+    const std::wstring* closing = FieldClosingTheOpenQuote(facts, table);
+    if (closing) {
+        CHECK(QuotesLeft(table) == 1 && closing->ends_with(L'"'));
     } else {
-        CHECK(quotes == 0);
+        CHECK(QuotesLeft(table) == 0);
     }
 }
 

@@ -20,7 +20,8 @@ TAIL = ('/Title Backup /Text "Scegli il tipo" /Option Completo /Option "&Increme
 
 
 def announcement(seconds):
-    return f"Tra {seconds} secondi verr\u00e0 scelto: Incrementale"
+    # With row 2 of TAIL selected.
+    return e2e.announcement(seconds, 2, "&Incrementale")
 
 
 def accessible(result, control_id):

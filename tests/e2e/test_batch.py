@@ -19,15 +19,14 @@ class UsageErrorlevelTest(unittest.TestCase):
         dismisser = e2e.attach(e2e.MESSAGE_BOX_CLASS,
                                ["wait-window", "dump", "sleep:1000", "key:Enter",
                                 "wait-exit:10000"],
-                               title="Tolvane")
+                               title=e2e.caption("usage_box"))
         status, output = e2e.run_batch(
             BATCH_DIR / batch_name, {"TOLVANE_EXE": e2e.windows_path(e2e.tolvane_exe())})
         result = dismisser.result()
 
         self.assertIsNone(result.failure)
         self.assertEqual(result.exit_code, 11)
-        self.assertTrue(result.window().child(e2e.ID_MESSAGE_TEXT).text.startswith(
-            "Tolvane - Versione grafica di CHOICE"))
+        self.assertEqual(result.window().child(e2e.ID_MESSAGE_TEXT).text, e2e.usage_text())
         self.assertEqual(output.split(), ["errorlevel=11", "if-errorlevel-11=taken",
                                           "if-errorlevel-12=skipped"])
         self.assertEqual(status, 11, "the script's own exit code")

@@ -45,7 +45,7 @@ class ErrorlevelLadderTest(unittest.TestCase):
 
     def test_usage_branch(self):
         result, output = self.run_ladder(f"/Title {TITLE}", e2e.MESSAGE_BOX_CLASS, ["key:Enter"],
-                                         title="Tolvane")
+                                         title=e2e.caption("usage_box"))
         self.assertEqual(result.exit_code, 11)
         self.assertEqual(output, ["errorlevel=11", "branch=usage"])
 

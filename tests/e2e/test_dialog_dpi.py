@@ -1,6 +1,7 @@
-"""The dialog on screens of 120 to 192 DPI: every size and position is
-the layout's twips converted at that DPI, the window stays centred, and the
-text grows with the DPI.
+"""The dialog on screens of 96 to 192 DPI: every size and position is the
+layout's twips converted at that DPI, as the program's logic gives them, the
+window stays centred, the rows carry the options, and the text grows with
+the DPI.
 
 These runs have a Wine environment of their own (display, prefix and
 wineserver, next to the shared one's state folder), whose DPI setting they
@@ -21,6 +22,15 @@ REFERENCE_DPI = 96
 DPIS = (120, 144, 168, 192)
 ROW_COUNTS = (1, 3, 10)
 PROMPT = "Scegli il tipo di copia"
+SCREEN = (1280, 1024)  # in physical pixels
+# The prompt wraps inside its fixed box and a long option is cut off at its
+# row's edge; no control moves or grows.
+LONG_PROMPT = " ".join(["parola"] * 60)
+LONG_OPTION = "opzione " * 40
+# Runs made at the reference DPI only, by the number of options given.
+GEOMETRY_TAILS = {2: e2e.option_tail(2, "/Title Geometria /Text Prova"),
+                  12: e2e.option_tail(12, "/Title Geometria /Text Prova"),
+                  "long": f'/Text "{LONG_PROMPT}" /Option Uno /Option "{LONG_OPTION}" /Option Tre'}
 
 
 def dpi_state_dir():
@@ -28,7 +38,14 @@ def dpi_state_dir():
     return shared.with_name(shared.name + "-dpi")
 
 
-class DpiTest(e2e.DialogGeometryMixin, unittest.TestCase):
+def box(child):
+    """A dumped child's (left, top, width, height) in client coordinates."""
+    left, top, right, bottom = child.rect
+    return (left, top, right - left, bottom - top)
+
+
+class DpiTest(unittest.TestCase):
+    TIMEOUT = 300
 
     @classmethod
     def setUpClass(cls):
@@ -47,18 +64,50 @@ class DpiTest(e2e.DialogGeometryMixin, unittest.TestCase):
         cls.results = {}
         for dpi in (REFERENCE_DPI, *DPIS):
             wine_env.set_dpi(state_dir, dpi)
-            for rows in ROW_COUNTS:
-                cls.results[dpi, rows] = e2e.run(
-                    e2e.option_tail(rows, f'/Text "{PROMPT}"'),
-                    ["wait-window", "sleep:300", "dump", f"ink:{e2e.ID_TESTO}", "key:Esc",
-                     "wait-exit:10000"],
+            tails = {rows: e2e.option_tail(rows, f'/Text "{PROMPT}"') for rows in ROW_COUNTS}
+            if dpi == REFERENCE_DPI:
+                tails.update({("given", key): tail for key, tail in GEOMETRY_TAILS.items()})
+            for key, tail in tails.items():
+                cls.results[dpi, key] = e2e.run(
+                    tail, ["wait-window", "sleep:300", "dump", f"ink:{e2e.ID_TESTO}", "key:Esc",
+                           "wait-exit:10000"],
                     environment=environment)
 
-    def result(self, dpi, rows):
-        result = self.results[dpi, rows]
+    def result(self, dpi, key):
+        result = self.results[dpi, key]
         self.assertIsNone(result.failure)
         self.assertEqual(result.exit_code, 0)
         return result
+
+    def assert_geometry(self, window, rows, dpi):
+        client, controls = e2e.layout(rows, dpi)
+        self.assertEqual(window.client_size, client, "client area")
+        for control_id, expected in controls.items():
+            with self.subTest(control=control_id):
+                self.assertEqual(box(window.child(control_id)), expected)
+        left, top, right, bottom = window.rect
+        self.assertLessEqual(abs(left - (SCREEN[0] - (right - left)) / 2), 1,
+                             f"centred across the screen: {window.rect}")
+        self.assertLessEqual(abs(top - (SCREEN[1] - (bottom - top)) / 2), 1,
+                             f"centred down the screen: {window.rect}")
+
+    def test_the_tools_pixels_are_its_twips(self):
+        # A guard on the expectation itself: at 96 DPI a pixel is 15 twips,
+        # so the tool's pixel figures must be its twips divided by 15.
+        for rows in (1, 2, 3, 10):
+            twips_client, twips = e2e.layout(rows)
+            client, controls = e2e.layout(rows, REFERENCE_DPI)
+
+            def pixels(values):
+                return tuple(v / 15 for v in values)
+
+            self.assertEqual(client, pixels(twips_client))
+            self.assertEqual(controls[e2e.ID_TESTO], pixels(twips[e2e.ID_TESTO]))
+            self.assertEqual(controls[e2e.ID_FRAME], pixels(twips[e2e.ID_FRAME]))
+            self.assertEqual(controls[e2e.row_id(rows)], pixels(twips[e2e.row_id(rows)]))
+            self.assertEqual(controls[e2e.ID_OK], pixels(twips[e2e.ID_OK]))
+            self.assertEqual(controls[e2e.ID_CANCEL], pixels(twips[e2e.ID_CANCEL]))
+            self.assertEqual(controls[e2e.ID_TEMPO], pixels(twips[e2e.ID_TEMPO]))
 
     def test_sizes_and_positions(self):
         for dpi in (REFERENCE_DPI, *DPIS):
@@ -66,8 +115,44 @@ class DpiTest(e2e.DialogGeometryMixin, unittest.TestCase):
                 with self.subTest(dpi=dpi, rows=rows):
                     result = self.result(dpi, rows)
                     screen = (result.screen["width"], result.screen["height"])
-                    self.assertEqual(screen, (1280, 1024), "the screen in physical pixels")
-                    self.assert_geometry(result.window(), rows, dpi, screen)
+                    self.assertEqual(screen, SCREEN, "the screen in physical pixels")
+                    self.assert_geometry(result.window(), rows, dpi)
+
+    def test_rows_carry_the_options(self):
+        # Ten rows at most: of twelve options the last two are ignored.
+        for given in (2, 12):
+            with self.subTest(options=given):
+                result = self.result(REFERENCE_DPI, ("given", given))
+                screen = (result.screen["width"], result.screen["height"])
+                self.assertEqual(screen, SCREEN)
+                window = result.window()
+                shown = min(given, e2e.max_rows())
+                self.assert_geometry(window, shown, REFERENCE_DPI)
+                self.assert_rows(window, shown)
+
+    def assert_rows(self, window, shown):
+        """The first `shown` rows carry the options in order; the rest are
+        hidden, disabled, empty and unchecked."""
+        for row in range(1, e2e.max_rows() + 1):
+            with self.subTest(row=row):
+                child = window.child(e2e.row_id(row))
+                self.assertEqual(child.style & e2e.BS_TYPEMASK, e2e.BS_AUTORADIOBUTTON)
+                if row <= shown:
+                    self.assertTrue(child.visible and child.enabled)
+                    self.assertEqual(child.text, f"Scelta{row}")
+                else:
+                    self.assertFalse(child.visible, "a row beyond the options stays hidden")
+                    self.assertFalse(child.enabled, "a row beyond the options stays disabled")
+                    self.assertEqual(child.text, "")
+                    self.assertEqual(child.check, 0)
+
+    def test_long_texts_move_nothing(self):
+        result = self.results[REFERENCE_DPI, ("given", "long")]
+        self.assertIsNone(result.failure)
+        window = result.window()
+        self.assertEqual(window.child(e2e.ID_TESTO).text, LONG_PROMPT)
+        self.assertEqual(window.child(e2e.row_id(2)).text, LONG_OPTION.strip())
+        self.assert_geometry(window, 3, REFERENCE_DPI)
 
     def test_text_grows_with_the_dpi(self):
         # The ink of the prompt, read back from the screen: its width grows

@@ -20,6 +20,8 @@ def utf16(text):
 class HostileTailCase(unittest.TestCase):
     """Runs each tail and checks the outcome; subclasses supply the tails."""
 
+    TIMEOUT = 180
+
     def check_tails(self, tails):
         for name, tail in tails.items():
             with self.subTest(name):

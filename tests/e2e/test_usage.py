@@ -5,27 +5,6 @@ import unittest
 
 import tolvane_e2e as e2e
 
-USAGE_LINES = [
-    "Tolvane - Versione grafica di CHOICE per file batch, creato da VORDAN",
-    "",
-    'Uso:  Tolvane[.exe] [/Title "Titolo"] [/Text "Testo"] /Option "Testo opzione 1" '
-    '[/Option "Testo opzione n"] [/Default N] [/Timeout S]',
-    "",
-    "\t/Title\tTitolo della finestra di scelta",
-    "\t/Text\tTesto da visualizzare nella finestra di scelta",
-    "\t/Option\tTesto della scelta (E' possibile specificare fino a 10 scelte).",
-    "\t/Default\tSpecifica il numero della scelta di default.",
-    "\t/Timeout\tSpecifica il numero di secondi dopo i quali verr\u00e0 automaticamente "
-    "effettuata la scelta di default.",
-    "",
-    "Il valore di ritorno (ERRORLEVEL) sar\u00e0:",
-    "\t0\tIndica che \u00e8 stato premuto ANNULLA.",
-    "\t1 - 10\tIndica quale scelta \u00e8 stata effettuata.",
-    "\t11\tIndica che si \u00e8 verificato un errore o \u00e8 stato visualizzato questo messaggio.",
-    "",
-]
-USAGE_TEXT = "".join(line + "\r" for line in USAGE_LINES)
-
 # How long a dismissed box may take to end the process: generous, Wine is slow
 # on a loaded machine.
 EXIT_WITHIN_MS = 3000
@@ -40,10 +19,10 @@ class UsageBoxTest(unittest.TestCase):
                          "only the usage box may become visible")
         box = result.window()
         self.assertEqual(box.cls, e2e.MESSAGE_BOX_CLASS)
-        self.assertEqual(box.text, "Tolvane")
+        self.assertEqual(box.text, e2e.caption("usage_box"))
         self.assertTrue(box["foreground"])
 
-        self.assertEqual(box.child(e2e.ID_MESSAGE_TEXT).text, USAGE_TEXT)
+        self.assertEqual(box.child(e2e.ID_MESSAGE_TEXT).text, e2e.usage_text())
         buttons = box.visible_children("Button")
         self.assertEqual([(b.id, b.text) for b in buttons], [(e2e.ID_OK, "OK")])
         icons = [c for c in box.visible_children("Static")
@@ -52,11 +31,13 @@ class UsageBoxTest(unittest.TestCase):
         self.assertEqual(result.exit_code, 11)
 
     def test_usage_text_is_built_as_documented(self):
-        # A guard on the expectation itself: 15 CRs, 16 TABs, no LF.
-        self.assertEqual(USAGE_TEXT.count("\r"), 15)
-        self.assertEqual(USAGE_TEXT.count("\t"), 16)
-        self.assertNotIn("\n", USAGE_TEXT)
-        self.assertTrue(USAGE_TEXT.endswith("\r\r"))
+        # A guard on the expectation itself: the tool's text keeps its 15
+        # CRs and 16 TABs on the way, and gains no LF.
+        text = e2e.usage_text()
+        self.assertEqual(text.count("\r"), 15)
+        self.assertEqual(text.count("\t"), 16)
+        self.assertNotIn("\n", text)
+        self.assertTrue(text.endswith("\r\r"))
 
     def test_empty_command_line(self):
         result = e2e.run("", ["wait-window", "dump", "key:Enter", "wait-exit:10000"])
@@ -71,7 +52,8 @@ class UsageBoxTest(unittest.TestCase):
                          ["wait-window", "dump", "sleep:2500", "dump", "key:Enter",
                           "wait-exit:10000"])
         self.assert_only_usage_box(result)
-        self.assertEqual(result.window(1).text, "Tolvane", "the box is still up after 2.5 s")
+        self.assertEqual(result.window(1).text, e2e.caption("usage_box"),
+                         "the box is still up after 2.5 s")
         self.assertGreater(result.exit_after_visible_ms, 2500)
 
     def test_title_and_text_without_option(self):

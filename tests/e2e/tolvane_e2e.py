@@ -10,10 +10,14 @@ without it one is started under build/e2e for this run and stopped at its
 end, keeping the prefix for the next. Scratch files go away at the end unless
 TOLVANE_E2E_KEEP is set.
 TOLVANE_EXE and TOLVANE_DRIVER name the programs, by default those in
-TOLVANE_WINDOWS_BUILD_DIR or build/windows.
+TOLVANE_WINDOWS_BUILD_DIR or build/windows; TOLVANE_EXPECT the native tool
+that says what the program's logic expects them to show (see expected()).
+Run as a script with --list, it lists the test classes for CTest.
 """
 
 import atexit
+import functools
+import importlib
 import itertools
 import json
 import os
@@ -22,6 +26,7 @@ import shutil
 import subprocess
 import sys
 import tempfile
+import unittest
 from pathlib import Path
 
 import wine_env
@@ -34,7 +39,6 @@ DIALOG_CLASS = "#32770"
 MESSAGE_BOX_CLASS = "#32770"
 DIALOG = "dialog"
 USAGE_BOX = "usage box"
-
 
 
 def _control_ids():
@@ -86,8 +90,49 @@ def crasher_exe():
     """The test program that fails on purpose, built next to the driver."""
     return driver_exe().parent / "tolvane_crasher.exe"
 
-MAX_ROWS = 10
-TWIPS_PER_INCH = 1440
+
+def expect_exe():
+    """The native tool that prints what the program's logic says the windows show."""
+    return Path(os.environ.get("TOLVANE_EXPECT",
+                               REPO / "build" / "native" / "tests" / "tools" / "tolvane_expect"))
+
+
+@functools.cache
+def expected(*args):
+    """The tool's JSON for these arguments, read once per process."""
+    return json.loads(subprocess.run([str(expect_exe()), *args], check=True,
+                                     capture_output=True, text=True).stdout)
+
+
+def max_rows():
+    return expected()["max_rows"]
+
+
+def caption(name):
+    """A default caption: title, prompt, ok, annulla or usage_box."""
+    return expected()["captions"][name]
+
+
+def usage_text():
+    return expected()["usage"]
+
+
+def countdown_text(seconds):
+    return expected()["countdown"][seconds]
+
+
+def announcement(seconds, row=0, text=""):
+    """What a screen reader hears of the countdown with row `row` (counted
+    from 1; 0 for none) selected and captioned `text`."""
+    return expected("announce", str(row), text)[seconds]
+
+
+def layout(rows, dpi=None):
+    """Client size and each shown control's (left, top, width, height) by id,
+    in client coordinates: twips, or pixels at `dpi`."""
+    data = expected()["layout"][rows]["twips" if dpi is None else str(dpi)]
+    return (tuple(data["client"]),
+            {int(cid): tuple(box) for cid, box in data["controls"].items()})
 
 
 def row_id(row):
@@ -99,64 +144,10 @@ def option_tail(count, *extra):
     return " ".join([f"/Option Scelta{k}" for k in range(1, count + 1)] + list(extra))
 
 
-def countdown_text(seconds):
-    return f" {seconds}"
-
-
 def focus_id(window):
     """The control id that has the focus in a dumped window, if any."""
     focus = window["focus"]
     return None if focus is None or focus["is_top"] else focus["id"]
-
-
-def twips_layout(rows):
-    """Client size and each control's (left, top, width, height), in twips and
-    client coordinates, with `rows` option rows shown."""
-    shrink = 300 * (MAX_ROWS - rows)
-    controls = {
-        ID_TESTO: (120, 60, 5715, 375),
-        ID_FRAME: (120, 480, 5715, 3315 - shrink),
-        ID_OK: (1380, 3960 - shrink, 1455, 435),
-        ID_CANCEL: (3120, 3960 - shrink, 1455, 435),
-        ID_TEMPO: (5280, 4080 - shrink, 495, 195),
-    }
-    # The rows stand 120 twips inside the frame and 240 below its top edge.
-    for row in range(1, rows + 1):
-        controls[row_id(row)] = (120 + 120, 480 + 240 + 300 * (row - 1), 5415, 195)
-    return (5970, 4620 - shrink), controls
-
-
-def to_pixels(twips, dpi):
-    # The nearest whole pixel, halves rounded up (every value here is positive).
-    return (2 * twips * dpi + TWIPS_PER_INCH) // (2 * TWIPS_PER_INCH)
-
-
-def pixel_layout(rows, dpi):
-    client, controls = twips_layout(rows)
-    return (tuple(to_pixels(v, dpi) for v in client),
-            {cid: tuple(to_pixels(v, dpi) for v in box) for cid, box in controls.items()})
-
-
-def box(child):
-    """A dumped child's (left, top, width, height) in client coordinates."""
-    left, top, right, bottom = child.rect
-    return (left, top, right - left, bottom - top)
-
-
-class DialogGeometryMixin:
-    """Checks that need a dumped dialog and the DPI it was laid out at."""
-
-    def assert_geometry(self, window, rows, dpi, screen):
-        client, controls = pixel_layout(rows, dpi)
-        self.assertEqual(window.client_size, client, "client area")
-        for control_id, expected in controls.items():
-            with self.subTest(control=control_id):
-                self.assertEqual(box(window.child(control_id)), expected)
-        left, top, right, bottom = window.rect
-        self.assertLessEqual(abs(left - (screen[0] - (right - left)) / 2), 1,
-                             f"centred across the screen: {window.rect}")
-        self.assertLessEqual(abs(top - (screen[1] - (bottom - top)) / 2), 1,
-                             f"centred down the screen: {window.rect}")
 
 
 class Environment:
@@ -166,7 +157,6 @@ class Environment:
 
     def __init__(self, state_dir, state):
         self.state_dir = Path(state_dir)
-        self.screen = tuple(state["screen"])
         self.env = wine_env.wine_environment(state["display"], state["prefix"])
         self.scratch = Path(tempfile.mkdtemp(prefix="run-", dir=self.state_dir))
         if not os.environ.get("TOLVANE_E2E_KEEP"):
@@ -196,15 +186,26 @@ class Environment:
         return self.scratch / f"{next(_counter)}{suffix}"
 
 
-class Window:
-    """A top-level window as the driver dumped it."""
+class _Dumped:
+    """A window or a child as the driver dumped it: its fields as attributes
+    (its "class" as cls) and by key."""
 
     def __init__(self, data):
         self.data = data
-        self.cls = data["class"]
-        self.text = data["text"]
-        self.style = data["style"]
-        self.rect = data["rect"]
+
+    def __getattr__(self, name):
+        try:
+            return self.data["class" if name == "cls" else name]
+        except KeyError:
+            raise AttributeError(name) from None
+
+    def __getitem__(self, key):
+        return self.data[key]
+
+
+class Window(_Dumped):
+    def __init__(self, data):
+        super().__init__(data)
         self.client_size = tuple(data["client_size"])
         self.children = [Child(c) for c in data["children"]]
 
@@ -218,22 +219,8 @@ class Window:
         return [c for c in self.children
                 if c.visible and (cls is None or c.cls.lower() == cls.lower())]
 
-    def __getitem__(self, key):
-        return self.data[key]
 
-
-class Child:
-    def __init__(self, data):
-        self.data = data
-        self.id = data["id"]
-        self.cls = data["class"]
-        self.text = data["text"]
-        self.style = data["style"]
-        self.rect = data["rect"]
-        self.visible = data["visible"]
-        self.enabled = data["enabled"]
-        self.check = data["check"]
-
+class Child(_Dumped):
     def __repr__(self):
         return f"Child(id={self.id}, cls={self.cls!r}, text={self.text!r})"
 
@@ -306,11 +293,11 @@ def _tail_file(env, tail):
     return path
 
 
-# A driver that Wine never started (see wine_env.STARTS) is started again.
-# Its first act is to create its report file, so no file at all and status
-# 1 mean that the driver never ran, nor did Tolvane.exe; the driver treats
-# its own start of Tolvane.exe alike (see Session::Start). A driver that
-# started and died leaves an empty file, and that fails the test.
+# A driver that Wine lost (see wine_env.STARTS) is started again. Its first
+# act is to create its report file, so no file at all and status 1 mean that
+# the driver never ran, nor did Tolvane.exe; the driver treats its own start
+# of Tolvane.exe alike (see Session::Start). A driver that started and died
+# leaves an empty file, and that fails the test.
 
 
 def _report(out_file, status, stderr):
@@ -333,15 +320,21 @@ def _collect(process_args, env, out_file, timeout, stderr_file, wine_debug=None)
     # Output goes to files, not pipes: a stray Wine process that inherited a
     # pipe would keep it open and hang the reader.
     run_env = dict(env.env, WINEDEBUG=wine_debug) if wine_debug else env.env
-    for _ in range(wine_env.STARTS):
+
+    def start(_):
         with open(stderr_file, "wb") as err:
             status = subprocess.run(process_args, env=run_env, stdin=subprocess.DEVNULL,
                                     stdout=subprocess.DEVNULL, stderr=err,
                                     timeout=timeout + 30).returncode
-        result = _report(out_file, status, stderr_file.read_text(errors="replace"))
-        if result is not None:
-            return result
-    raise AssertionError(f"Wine did not start the driver in {wine_env.STARTS} tries")
+        return _report(out_file, status, stderr_file.read_text(errors="replace"))
+
+    return _started(wine_env.start_again_if_lost(start, lambda result: result is None))
+
+
+def _started(result):
+    if result is None:
+        raise AssertionError(f"Wine did not start the driver in {wine_env.STARTS} tries")
+    return result
 
 
 def run(tail="", steps=("wait-window", "dump", "key:Enter", "wait-exit"), timeout=30,
@@ -377,28 +370,24 @@ class Attached:
         self.args += ["--attach-class", window_class]
         if title is not None:
             self.args += ["--attach-title", title]
-        self.starts = 0
         self._start()
 
     def _start(self):
-        self.starts += 1
         self._stderr = open(self.stderr_file, "wb")
         self.process = subprocess.Popen(self.args, env=self.env.env, stdin=subprocess.DEVNULL,
                                         stdout=subprocess.DEVNULL, stderr=self._stderr)
 
     def result(self):
-        while True:
+        def start(attempt):
+            if attempt:
+                self._start()
             try:
                 status = self.process.wait(timeout=self.timeout + 30)
             finally:
                 self._stderr.close()
-            result = _report(self.out_file, status,
-                             self.stderr_file.read_text(errors="replace"))
-            if result is not None:
-                return result
-            if self.starts == wine_env.STARTS:
-                raise AssertionError(f"Wine did not start the driver in {wine_env.STARTS} tries")
-            self._start()
+            return _report(self.out_file, status, self.stderr_file.read_text(errors="replace"))
+
+        return _started(wine_env.start_again_if_lost(start, lambda result: result is None))
 
 
 def attach(window_class, steps, title=None, timeout=30):
@@ -406,13 +395,37 @@ def attach(window_class, steps, title=None, timeout=30):
 
 
 def run_batch(batch_file, extra_env=None, timeout=30):
-    """Runs a batch file with Wine's cmd.exe; returns (exit status, stdout)."""
+    """Runs a batch file with Wine's cmd.exe; returns (exit status, stdout).
+    The batch files always print something, so status 1 with no output is a
+    start that Wine lost."""
     env = Environment.get()
     out_file = env.scratch_file(".out")
     run_env = dict(env.env)
     run_env.update(extra_env or {})
-    with open(out_file, "wb") as out:
-        status = subprocess.run(["wine", "cmd", "/c", windows_path(batch_file)], env=run_env,
-                                stdin=subprocess.DEVNULL, stdout=out,
-                                stderr=subprocess.STDOUT, timeout=timeout).returncode
-    return status, out_file.read_bytes().decode("utf-8", errors="replace").replace("\r\n", "\n")
+
+    def start(_):
+        with open(out_file, "wb") as out:
+            status = subprocess.run(["wine", "cmd", "/c", windows_path(batch_file)],
+                                    env=run_env, stdin=subprocess.DEVNULL, stdout=out,
+                                    stderr=subprocess.STDOUT, timeout=timeout).returncode
+        return status, out_file.read_bytes()
+
+    status, output = wine_env.start_again_if_lost(
+        start, lambda outcome: outcome == (1, b""))
+    return status, output.decode("utf-8", errors="replace").replace("\r\n", "\n")
+
+
+def list_classes():
+    """Each test class of the test_*.py modules here, as "module.Class
+    timeout": its TIMEOUT in seconds (120 unless it sets one)."""
+    loader = unittest.TestLoader()
+    for path in sorted(Path(__file__).parent.glob("test_*.py")):
+        module = importlib.import_module(path.stem)
+        for name, cls in sorted(vars(module).items()):
+            if (isinstance(cls, type) and issubclass(cls, unittest.TestCase)
+                    and cls.__module__ == path.stem and loader.getTestCaseNames(cls)):
+                print(f"{path.stem}.{name} {getattr(cls, 'TIMEOUT', 120)}")
+
+
+if __name__ == "__main__":
+    sys.exit(list_classes() if sys.argv[1:] == ["--list"] else "usage: tolvane_e2e.py --list")

@@ -107,21 +107,33 @@ def _start_xvfb(log_path):
 # that it is starting, before any of the program's code runs: a wine command
 # then ends with status 1 and says nothing, and CreateProcessW fails with
 # ERROR_INTERNAL_ERROR. Such a start, and only such a start, is made again,
-# up to STARTS starts in all.
+# up to STARTS starts in all; every start of a Wine program goes through
+# start_again_if_lost, with the sign of a lost start that its caller can read.
 STARTS = 2
+
+
+def start_again_if_lost(start, lost):
+    """`start(attempt)` starts a Wine program and returns what came of it;
+    while `lost(outcome)` says that Wine lost the start, it is made again.
+    Returns the last outcome."""
+    for attempt in range(STARTS):
+        outcome = start(attempt)
+        if not lost(outcome):
+            break
+    return outcome
 
 
 def _wine(args, env, timeout=120):
     # Output goes to a file, not a pipe, for the reason given in _wineserver.
-    for _ in range(STARTS):
+    def start(_):
         with tempfile.TemporaryFile() as output:
             status = subprocess.run(["wine", *args], env=env, timeout=timeout,
                                     stdin=subprocess.DEVNULL, stdout=output,
                                     stderr=subprocess.STDOUT).returncode
             output.seek(0)
-            said = output.read().decode(errors="replace")
-        if status != 1:
-            break
+            return status, output.read().decode(errors="replace")
+
+    status, said = start_again_if_lost(start, lambda outcome: outcome[0] == 1)
     if status != 0:
         raise RuntimeError(f"wine {' '.join(args)} ended with status {status}:\n{said}")
 

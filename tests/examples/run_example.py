@@ -35,8 +35,7 @@ class Case:
     output: list  # the lines that the batch file must print, in full
     code: int | None = None  # Tolvane's exit code, as the driver saw it
     where: str = "path"  # Tolvane.exe on the PATH, "beside" the batch or "missing"
-    window: str | None = None  # the class of the window to answer; None: the dialog's
-    title: str | None = None
+    usage_box: bool = False  # the window to answer is the usage box, not the dialog
     args: list = field(default_factory=list)  # "@NAME" stands for the file NAME below
     files: dict = field(default_factory=dict)  # NAME -> text, written with CRLF
     options: list | None = None  # option texts that the "dump" step must show
@@ -83,7 +82,7 @@ CASES = {
     "elenco-vuoto": Case(
         "elenco.bat", ["wait-window", "key:Enter", "wait-exit:10000"],
         ["Nessuna voce da proporre: l'elenco e' vuoto."], code=11, args=["@vuoto.txt"],
-        files={"vuoto.txt": ""}, window="#32770", title="Tolvane"),
+        files={"vuoto.txt": ""}, usage_box=True),
 }
 
 
@@ -119,8 +118,9 @@ def run_case(case):
         (work / "call.bat").write_bytes(crlf(f'@call "{e2e.windows_path(bat)}" {args}\n'))
         bat = work / "call.bat"
 
-    window = case.window or e2e.DIALOG_CLASS
-    answer = e2e.attach(window, case.steps, title=case.title) if case.steps else None
+    window, title = ((e2e.MESSAGE_BOX_CLASS, e2e.caption("usage_box")) if case.usage_box
+                     else (e2e.DIALOG_CLASS, None))
+    answer = e2e.attach(window, case.steps, title=title) if case.steps else None
     _, output = e2e.run_batch(bat, extra_env)
     result = answer.result() if answer else None
 
@@ -144,7 +144,7 @@ def run_case(case):
         if case.options is not None and not result.failure:
             window = result.window()
             shown = [c.text for c in window.visible_children("Button")
-                     if e2e.row_id(1) <= c.id <= e2e.row_id(e2e.MAX_ROWS)]
+                     if e2e.row_id(1) <= c.id <= e2e.row_id(e2e.max_rows())]
             if shown != case.options:
                 problems.append(f"the dialog showed the options {shown!r},"
                                 f" expected {case.options!r}")

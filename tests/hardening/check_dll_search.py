@@ -9,7 +9,8 @@ Wine's relay trace lists every call that the program makes into Wine's DLLs,
 with the return address that tells who called. A run with a one-second
 countdown must end with exit code 1, so the trace covers a whole real run.
 
-usage: check_dll_search.py PATH-TO-Tolvane.exe   (Wine set up by the caller)
+usage: check_dll_search.py PATH-TO-Tolvane.exe   (in the end-to-end tests'
+                                                 environment, TOLVANE_E2E_STATE)
        check_dll_search.py --self-test"""
 
 import os
@@ -21,9 +22,13 @@ from pathlib import Path
 
 import pefile
 
+sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "e2e"))
+import wine_env  # noqa: E402
+
 LOAD_LIBRARY_SEARCH_SYSTEM32 = 0x800
 RUNTIME_DLLS = {"kernel32", "kernelbase", "msvcrt", "ntdll"}
 TAIL = ["/Option", "Uno", "/Timeout", "1"]
+NO_START = "the trace shows no start of %s"
 
 LOADED = re.compile(r'^([0-9a-f]+):trace:loaddll:\w+ Loaded L"(.*)" at ([0-9A-Fa-f]+): native')
 CALL = re.compile(r"^([0-9a-f]+):Call ([\w.-]+)\.(\w+)\((.*)\) ret=([0-9a-f]+)$")
@@ -65,7 +70,7 @@ def analyse(lines, exe_name, image_size):
             break
 
     if thread is None:
-        return ["the trace shows no start of %s" % exe_name]
+        return [NO_START % exe_name]
     if restricted is None:
         return ["%s never called SetDefaultDllDirectories" % exe_name]
     problems = []
@@ -81,18 +86,27 @@ def analyse(lines, exe_name, image_size):
 def run(exe):
     exe = Path(exe).resolve()
     image_size = pefile.PE(str(exe), fast_load=True).OPTIONAL_HEADER.SizeOfImage
-    env = dict(os.environ, WINEDEBUG="+loaddll,+relay")
-    # The trace runs to a hundred megabytes: it is read as it comes.
-    process = subprocess.Popen(["wine", str(exe), *TAIL], env=env, stdout=subprocess.DEVNULL,
-                               stderr=subprocess.PIPE, text=True, errors="replace")
-    problems = analyse(process.stderr, exe.name, image_size)
-    for _ in process.stderr:
-        pass
-    try:
-        code = process.wait(timeout=120)
-    except subprocess.TimeoutExpired:
-        process.kill()
-        code = None
+    state = wine_env.load(os.environ["TOLVANE_E2E_STATE"])
+    env = dict(wine_env.wine_environment(state["display"], state["prefix"]),
+               WINEDEBUG="+loaddll,+relay")
+
+    def start(_):
+        # The trace runs to a hundred megabytes: it is read as it comes.
+        process = subprocess.Popen(["wine", str(exe), *TAIL], env=env, stdout=subprocess.DEVNULL,
+                                   stderr=subprocess.PIPE, text=True, errors="replace")
+        problems = analyse(process.stderr, exe.name, image_size)
+        for _ in process.stderr:
+            pass
+        try:
+            code = process.wait(timeout=120)
+        except subprocess.TimeoutExpired:
+            process.kill()
+            code = None
+        return problems, code
+
+    # A start that Wine lost leaves no trace of the program and status 1.
+    problems, code = wine_env.start_again_if_lost(
+        start, lambda outcome: outcome == ([NO_START % exe.name], 1))
     if code != 1:
         problems.append("%s %s ended with %s, not 1" % (exe.name, " ".join(TAIL), code))
     return problems

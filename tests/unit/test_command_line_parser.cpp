@@ -1,5 +1,7 @@
 #include "startup/command_line_parser.h"
 
+#include "parse_invariants.h"
+
 #include <gtest/gtest.h>
 
 #include <ostream>
@@ -112,31 +114,6 @@ TEST(ParseCommandLine, LineOfOnlySwitchCharactersGivesOneEntryEach) {
     }
 }
 
-// Independent count: a "/" goes in front unless the first non-space character
-// is a switch character; then every switch character outside quotes counts.
-std::int32_t CountSwitchCharacters(const std::wstring& line) {
-    if (line.empty()) {
-        return 0;
-    }
-    const auto first = line.find_first_not_of(L' ');
-    const bool leadingSwitch =
-        first != std::wstring::npos && (line[first] == L'/' || line[first] == L'-');
-    std::int32_t count = leadingSwitch ? 0 : 1;
-    bool inQuotes = false;
-    for (wchar_t ch : line) {
-        if (ch == L'"') {
-            inQuotes = !inQuotes;
-        } else if (!inQuotes && (ch == L'/' || ch == L'-')) {
-            ++count;
-        }
-    }
-    return count;
-}
-
-bool HasOuterSpace(const std::wstring& text) {
-    return !text.empty() && (text.front() == L' ' || text.back() == L' ');
-}
-
 TEST(ParseCommandLine, RandomLinesKeepTheTableInvariants) {
     const std::wstring alphabet = L"/-\" \tab";
     std::mt19937 random(20240501);
@@ -151,13 +128,19 @@ TEST(ParseCommandLine, RandomLinesKeepTheTableInvariants) {
 
         SwitchTable table;
         const std::int32_t result = ParseCommandLine(line, table);
-        ASSERT_EQ(result, CountSwitchCharacters(line));
+        const LineFacts facts = FactsOf(line);
+        ASSERT_EQ(result, facts.switches);
         ASSERT_EQ(table.size(), static_cast<std::size_t>(result) + 1);
         ASSERT_EQ(table[0], SwitchEntry{});
+        const std::wstring* closing = FieldClosingTheOpenQuote(facts, table);
+        EXPECT_EQ(QuotesLeft(table), closing ? 1u : 0u);
+        if (closing) {
+            EXPECT_TRUE(closing->ends_with(L'"'));
+        }
         for (std::size_t i = 1; i < table.size(); ++i) {
             const SwitchEntry& entry = table[i];
-            EXPECT_FALSE(HasOuterSpace(entry.Name));
-            EXPECT_FALSE(HasOuterSpace(entry.Value));
+            EXPECT_FALSE(HasEdgeSpace(entry.Name));
+            EXPECT_FALSE(HasEdgeSpace(entry.Value));
             // Only a quote left open at the end can leave a quote behind, as
             // the last character of the last entry's name or value.
             const bool last = i + 1 == table.size();

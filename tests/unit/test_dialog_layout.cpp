@@ -68,6 +68,18 @@ TEST(LayoutFor, PixelsAt96Dpi) {
         EXPECT_EQ(TwipsToPixels(g.clientWidth, 96), 398);
         EXPECT_EQ(TwipsToPixels(g.clientHeight, 96), 108 + 20 * n);
     }
+    // Every control, with its last row, as the end-to-end tests' runs show it.
+    for (int n : {1, 2, 3, 10}) {
+        SCOPED_TRACE(n);
+        const DialogGeometry g = LayoutFor(n);
+        EXPECT_EQ(TwipsToPixels(g.lblTesto, 96), (PixelRect{8, 4, 381, 25}));
+        EXPECT_EQ(TwipsToPixels(g.frmSceltaFrame, 96), (PixelRect{8, 32, 381, 21 + 20 * n}));
+        EXPECT_EQ(TwipsToPixels(g.optScelta[n - 1], 96),
+                  (PixelRect{16, 48 + 20 * (n - 1), 361, 13}));
+        EXPECT_EQ(TwipsToPixels(g.cmdOk, 96), (PixelRect{92, 64 + 20 * n, 97, 29}));
+        EXPECT_EQ(TwipsToPixels(g.cmdAnnulla, 96), (PixelRect{208, 64 + 20 * n, 97, 29}));
+        EXPECT_EQ(TwipsToPixels(g.lblTempo, 96), (PixelRect{352, 72 + 20 * n, 33, 13}));
+    }
     const DialogGeometry g = LayoutFor(10);
     EXPECT_EQ(TwipsToPixels(g.cmdOk, 96), (PixelRect{92, 264, 97, 29}));
     EXPECT_EQ(TwipsToPixels(g.lblTempo, 96), (PixelRect{352, 272, 33, 13}));
