@@ -315,8 +315,8 @@ const std::wstring& DialogWindow::TextOf(int id) const {
 
 LRESULT DialogWindow::AnswerGetObject(HWND window, WPARAM wParam, LPARAM lParam) {
     // A screen reader is about: the annotations are made before anything is
-    // read out, once they have all been made, since they load the
-    // accessibility DLLs.
+    // read out. They load the accessibility DLLs, so they wait for the first
+    // request, and they are made again only while they could not all be made.
     if (!annotated_) {
         annotated_ = Annotate(UiaAnnotations());
     }
