@@ -13,29 +13,16 @@ struct NamedKey {
 constexpr NamedKey kNamedKeys[] = {
     {L"enter", VK_RETURN},
     {L"esc", VK_ESCAPE},
-    {L"escape", VK_ESCAPE},
     {L"tab", VK_TAB},
     {L"space", VK_SPACE},
     {L"up", VK_UP},
     {L"down", VK_DOWN},
-    {L"left", VK_LEFT},
-    {L"right", VK_RIGHT},
-    {L"home", VK_HOME},
-    {L"end", VK_END},
-    {L"delete", VK_DELETE},
-    {L"back", VK_BACK},
-    {L"backspace", VK_BACK},
-    {L"f1", VK_F1},
     {L"f4", VK_F4},
-    {L"f10", VK_F10},
-    {L"pageup", VK_PRIOR},
-    {L"pagedown", VK_NEXT},
     // A modifier on its own, pressed and released.
     {L"shift", VK_SHIFT},
 };
 
-constexpr NamedKey kModifiers[] = {
-    {L"shift", VK_SHIFT}, {L"ctrl", VK_CONTROL}, {L"control", VK_CONTROL}, {L"alt", VK_MENU}};
+constexpr NamedKey kModifiers[] = {{L"shift", VK_SHIFT}, {L"alt", VK_MENU}};
 
 std::wstring Lower(std::wstring_view text) {
     std::wstring lower(text);
@@ -62,20 +49,7 @@ std::optional<WORD> KeyByName(std::wstring_view name) {
 }
 
 bool IsExtended(WORD key) {
-    switch (key) {
-    case VK_UP:
-    case VK_DOWN:
-    case VK_LEFT:
-    case VK_RIGHT:
-    case VK_HOME:
-    case VK_END:
-    case VK_PRIOR:
-    case VK_NEXT:
-    case VK_DELETE:
-        return true;
-    default:
-        return false;
-    }
+    return key == VK_UP || key == VK_DOWN;
 }
 
 INPUT KeyInput(WORD key, bool up) {
