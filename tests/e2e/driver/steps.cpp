@@ -15,8 +15,17 @@ namespace {
 // The wait of wait-window, and of wait-exit unless it says.
 constexpr DWORD kDefaultWaitMs = 15000;
 
-POINT CentreOf(const RECT& rect) {
+POINT CentreOf(HWND child) {
+    RECT rect{};
+    GetWindowRect(child, &rect);
     return {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+}
+
+// A point in the client area of `window`, on the screen.
+POINT OnScreen(HWND window, long long x, long long y) {
+    POINT point{static_cast<LONG>(x), static_cast<LONG>(y)};
+    ClientToScreen(window, &point);
+    return point;
 }
 
 struct NamedValue {
@@ -115,15 +124,11 @@ bool Session::StepClick(const StepArgs& args, JsonWriter& json) {
     if (child == nullptr) {
         return false;
     }
-    RECT rect{};
-    GetWindowRect(child, &rect);
-    return FinishClick(CentreOf(rect), json);
+    return FinishClick(CentreOf(child), json);
 }
 
 bool Session::StepClickClient(const StepArgs& args, JsonWriter& json) {
-    POINT point{static_cast<LONG>(args.numbers[0]), static_cast<LONG>(args.numbers[1])};
-    ClientToScreen(window_, &point);
-    return FinishClick(point, json);
+    return FinishClick(OnScreen(window_, args.numbers[0], args.numbers[1]), json);
 }
 
 bool Session::StepDrag(const StepArgs& args, JsonWriter& json) {
@@ -131,11 +136,8 @@ bool Session::StepDrag(const StepArgs& args, JsonWriter& json) {
     if (child == nullptr) {
         return false;
     }
-    RECT rect{};
-    GetWindowRect(child, &rect);
-    const POINT from = CentreOf(rect);
-    POINT to{static_cast<LONG>(args.numbers[1]), static_cast<LONG>(args.numbers[2])};
-    ClientToScreen(window_, &to);
+    const POINT from = CentreOf(child);
+    const POINT to = OnScreen(window_, args.numbers[1], args.numbers[2]);
     if (!BringToFront(json)) {
         return false;
     }
