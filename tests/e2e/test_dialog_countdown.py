@@ -147,7 +147,7 @@ class CountdownStopTest(unittest.TestCase):
     stays away past the next tick. One stop is also waited out well past the
     moment the countdown would have ended, with the dialog still up."""
 
-    TIMEOUT = 400
+    TIMEOUT = 240
 
     SECONDS = 5
     TAIL = e2e.option_tail(3, f"/Default 1 /Timeout {SECONDS}")

@@ -107,9 +107,9 @@ class EndingTest(unittest.TestCase):
                 self.assertIsNone(result.failure)
                 self.assertEqual(result.exit_code, code)
                 if code == 11:
-                    self.assertLess(result.data["exit_ms"], 10000, "well before any countdown")
+                    self.assertLess(result.exit_ms, 10000, "well before any countdown")
                 else:
-                    self.assertGreater(result.data["exit_ms"], COUNTDOWN_SECONDS * 1000)
+                    self.assertGreater(result.exit_ms, COUNTDOWN_SECONDS * 1000)
 
     def test_a_wait_for_the_exit_that_times_out(self):
         # The driver's report on a dialog that never ends: a wait cut short by

@@ -234,6 +234,7 @@ class Result:
         self.steps = data.get("steps", [])
         self.exit_code = data.get("exit_code")
         self.exit_after_visible_ms = data.get("exit_after_visible_ms")
+        self.exit_ms = data.get("exit_ms")  # from the start, for runs with no window seen
         self.killed = data.get("killed")
         self.timed_out = data.get("timed_out")
         self.seen_windows = data.get("seen_windows", [])
