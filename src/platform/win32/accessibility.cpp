@@ -1,5 +1,7 @@
 #include "platform/win32/accessibility.h"
 
+#include "platform/win32/system_functions.h"
+
 #include <oleacc.h>
 
 #include <string>
@@ -21,81 +23,20 @@ constexpr GUID kIidAccPropServices = {
 constexpr GUID kLibidAccessibility = {
     0x1ea4dbf0, 0x3c3b, 0x11cf, {0x81, 0x0c, 0x00, 0xaa, 0x00, 0x38, 0x9b, 0x71}};
 
-using CreateStdAccessibleObjectFn = HRESULT(WINAPI*)(HWND, LONG, REFIID, void**);
-using LresultFromObjectFn = LRESULT(WINAPI*)(REFIID, WPARAM, LPUNKNOWN);
-using WindowFromAccessibleObjectFn = HRESULT(WINAPI*)(IAccessible*, HWND*);
-using SysAllocStringLenFn = BSTR(WINAPI*)(const OLECHAR*, UINT);
-using CoInitializeExFn = HRESULT(WINAPI*)(LPVOID, DWORD);
-using CoCreateInstanceFn = HRESULT(WINAPI*)(REFCLSID, LPUNKNOWN, DWORD, REFIID, LPVOID*);
-using LoadRegTypeLibFn = HRESULT(WINAPI*)(REFGUID, WORD, WORD, LCID, ITypeLib**);
-
-// The functions taken from the accessibility DLLs; all null when one is
-// missing.
-struct AccessibilityApi {
-    CreateStdAccessibleObjectFn createStdAccessibleObject = nullptr;
-    LresultFromObjectFn lresultFromObject = nullptr;
-    WindowFromAccessibleObjectFn windowFromAccessibleObject = nullptr;
-    SysAllocStringLenFn sysAllocStringLen = nullptr;
-    CoCreateInstanceFn coCreateInstance = nullptr;
-    LoadRegTypeLibFn loadRegTypeLib = nullptr;
-};
-
-// By its full path in System32, never from the program's or the current
-// folder, on every version of Windows.
-HMODULE LoadSystemDll(const wchar_t* name) {
-    wchar_t path[MAX_PATH];
-    const UINT length = GetSystemDirectoryW(path, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) {
-        return nullptr;
+// The accessibility functions, with the window's thread in a COM apartment;
+// null while either cannot be had, and tried again at the next request.
+const AccessibilityFunctions* Api() {
+    static bool apartment = false;
+    const AccessibilityFunctions* api = Accessibility();
+    if (api != nullptr && !apartment) {
+        // Handing an object to a screen reader goes through COM, which needs
+        // the thread in an apartment: the window's thread becomes a
+        // single-threaded one, whose message loop serves the screen reader's
+        // calls.
+        const HRESULT com = api->coInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        apartment = SUCCEEDED(com) || com == RPC_E_CHANGED_MODE;
     }
-    std::wstring file(path, length);
-    file += L'\\';
-    file += name;
-    return LoadLibraryW(file.c_str());
-}
-
-template <typename Fn> Fn ProcAddress(HMODULE module, const char* name) {
-    return module == nullptr
-               ? nullptr
-               : reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name)));
-}
-
-AccessibilityApi Load() {
-    const HMODULE oleacc = LoadSystemDll(L"oleacc.dll");
-    const HMODULE oleaut32 = LoadSystemDll(L"oleaut32.dll");
-    const HMODULE ole32 = LoadSystemDll(L"ole32.dll");
-    const AccessibilityApi api{
-        ProcAddress<CreateStdAccessibleObjectFn>(oleacc, "CreateStdAccessibleObject"),
-        ProcAddress<LresultFromObjectFn>(oleacc, "LresultFromObject"),
-        ProcAddress<WindowFromAccessibleObjectFn>(oleacc, "WindowFromAccessibleObject"),
-        ProcAddress<SysAllocStringLenFn>(oleaut32, "SysAllocStringLen"),
-        ProcAddress<CoCreateInstanceFn>(ole32, "CoCreateInstance"),
-        ProcAddress<LoadRegTypeLibFn>(oleaut32, "LoadRegTypeLib")};
-    const auto coInitializeEx = ProcAddress<CoInitializeExFn>(ole32, "CoInitializeEx");
-    if (api.createStdAccessibleObject == nullptr || api.lresultFromObject == nullptr ||
-        api.windowFromAccessibleObject == nullptr || api.sysAllocStringLen == nullptr ||
-        api.coCreateInstance == nullptr || api.loadRegTypeLib == nullptr ||
-        coInitializeEx == nullptr) {
-        return {};
-    }
-    // Handing an object to a screen reader goes through COM, which needs the
-    // thread in an apartment: the window's thread becomes a single-threaded
-    // one, whose message loop serves the screen reader's calls.
-    const HRESULT com = coInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    if (FAILED(com) && com != RPC_E_CHANGED_MODE) {
-        return {};
-    }
-    return api;
-}
-
-const AccessibilityApi& Api() {
-    // Loaded on the first request, and again at the next one while that
-    // fails; the DLLs stay for the rest of the process.
-    static AccessibilityApi api;
-    if (api.createStdAccessibleObject == nullptr) {
-        api = Load();
-    }
-    return api;
+    return apartment ? api : nullptr;
 }
 
 // IAccessible's type information, which the standard objects give and
@@ -106,7 +47,7 @@ ITypeInfo* AccessibleTypeInfo(IAccessible* standard) {
         return info;
     }
     ITypeLib* library = nullptr;
-    if (FAILED(Api().loadRegTypeLib(kLibidAccessibility, 1, 1, LOCALE_NEUTRAL, &library))) {
+    if (FAILED(Api()->loadRegTypeLib(kLibidAccessibility, 1, 1, LOCALE_NEUTRAL, &library))) {
         return nullptr;
     }
     info = nullptr;
@@ -370,7 +311,7 @@ class OverridingAccessible final : public IAccessible, public IEnumVARIANT, publ
             if (visibleOnly && child.vt == VT_DISPATCH &&
                 SUCCEEDED(child.pdispVal->QueryInterface(__uuidof(IAccessible),
                                                          reinterpret_cast<void**>(&object)))) {
-                Api().windowFromAccessibleObject(object, &window);
+                Api()->windowFromAccessibleObject(object, &window);
                 object->Release();
             }
             if (window != nullptr && !IsWindowVisible(window)) {
@@ -390,7 +331,7 @@ class OverridingAccessible final : public IAccessible, public IEnumVARIANT, publ
         if (text.empty()) {
             return S_FALSE;
         }
-        *out = Api().sysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+        *out = Api()->sysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
         return *out != nullptr ? S_OK : E_OUTOFMEMORY;
     }
 
@@ -413,28 +354,28 @@ LRESULT AnswerGetObject(HWND window, WPARAM wParam, LPARAM lParam,
     if (static_cast<DWORD>(lParam) != static_cast<DWORD>(OBJID_CLIENT)) {
         return 0;
     }
-    const AccessibilityApi& api = Api();
+    const AccessibilityFunctions* api = Api();
     IAccessible* standard = nullptr;
-    if (api.createStdAccessibleObject == nullptr ||
-        FAILED(api.createStdAccessibleObject(window, OBJID_CLIENT, __uuidof(IAccessible),
-                                             reinterpret_cast<void**>(&standard)))) {
+    if (api == nullptr ||
+        FAILED(api->createStdAccessibleObject(window, OBJID_CLIENT, __uuidof(IAccessible),
+                                              reinterpret_cast<void**>(&standard)))) {
         return 0;
     }
     // A new object for every request: LresultFromObject keeps a reference
     // until the screen reader lets the object go.
     auto* object = new OverridingAccessible(window, standard, source);
     const LRESULT result =
-        api.lresultFromObject(__uuidof(IAccessible), wParam, static_cast<IAccessible*>(object));
+        api->lresultFromObject(__uuidof(IAccessible), wParam, static_cast<IAccessible*>(object));
     object->Release();
     return result > 0 ? result : 0;
 }
 
 bool Annotate(const std::vector<UiaAnnotation>& annotations) {
-    const AccessibilityApi& api = Api();
+    const AccessibilityFunctions* api = Api();
     IAccPropServices* services = nullptr;
-    if (api.coCreateInstance == nullptr ||
-        FAILED(api.coCreateInstance(kClsidAccPropServices, nullptr, CLSCTX_INPROC_SERVER,
-                                    kIidAccPropServices, reinterpret_cast<void**>(&services)))) {
+    if (api == nullptr ||
+        FAILED(api->coCreateInstance(kClsidAccPropServices, nullptr, CLSCTX_INPROC_SERVER,
+                                     kIidAccPropServices, reinterpret_cast<void**>(&services)))) {
         return false;
     }
     bool complete = true;

@@ -5,6 +5,7 @@
 #include "platform/win32/dpi.h"
 #include "platform/win32/first_show.h"
 #include "platform/win32/process.h"
+#include "platform/win32/system_functions.h"
 #include "resource_ids.h"
 
 #include <commctrl.h>
@@ -97,12 +98,9 @@ void SetIcons(HWND window) {
 // Turns off the dialog manager's own rescaling at a change of DPI (Windows
 // 10, 1703 and later): the dialog lays itself out from its twips.
 void KeepOwnDpiLayout(HWND window) {
-    using SetDialogDpiChangeBehaviorFn = BOOL(WINAPI*)(HWND, int, int);
     constexpr int kDisableAll = 1; // DDC_DISABLE_ALL
-    const auto setBehavior = reinterpret_cast<SetDialogDpiChangeBehaviorFn>(reinterpret_cast<void*>(
-        GetProcAddress(GetModuleHandleW(L"user32.dll"), "SetDialogDpiChangeBehavior")));
-    if (setBehavior != nullptr) {
-        setBehavior(window, kDisableAll, kDisableAll);
+    if (User32().setDialogDpiChangeBehavior != nullptr) {
+        User32().setDialogDpiChangeBehavior(window, kDisableAll, kDisableAll);
     }
 }
 

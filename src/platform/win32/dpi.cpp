@@ -1,11 +1,8 @@
 #include "platform/win32/dpi.h"
 
-namespace {
+#include "platform/win32/system_functions.h"
 
-template <typename Function> Function User32Function(const char* name) {
-    static const HMODULE user32 = GetModuleHandleW(L"user32.dll");
-    return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(user32, name)));
-}
+namespace {
 
 int SystemDpi() {
     HDC screen = GetDC(nullptr);
@@ -22,12 +19,8 @@ int SystemDpi() {
 // DPI's size on every monitor, which AdjustWindowRectEx gives: measured at
 // the monitor's DPI they would make the client area too small or too large.
 bool IsFrameScaledWithDpi() {
-    using GetThreadDpiAwarenessContextFn = HANDLE(WINAPI*)();
-    using AreDpiAwarenessContextsEqualFn = BOOL(WINAPI*)(HANDLE, HANDLE);
-    static const auto getContext =
-        User32Function<GetThreadDpiAwarenessContextFn>("GetThreadDpiAwarenessContext");
-    static const auto areEqual =
-        User32Function<AreDpiAwarenessContextsEqualFn>("AreDpiAwarenessContextsEqual");
+    const auto getContext = User32().getThreadDpiAwarenessContext;
+    const auto areEqual = User32().areDpiAwarenessContextsEqual;
     // DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2
     const auto perMonitorV2 = reinterpret_cast<HANDLE>(static_cast<INT_PTR>(-4));
     return getContext != nullptr && areEqual != nullptr && areEqual(getContext(), perMonitorV2);
@@ -36,15 +29,13 @@ bool IsFrameScaledWithDpi() {
 } // namespace
 
 int DpiOfWindow(HWND window) {
-    using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
-    static const auto getDpiForWindow = User32Function<GetDpiForWindowFn>("GetDpiForWindow");
+    const auto getDpiForWindow = User32().getDpiForWindow;
     const UINT dpi = getDpiForWindow != nullptr ? getDpiForWindow(window) : 0;
     return dpi != 0 ? static_cast<int>(dpi) : SystemDpi();
 }
 
 RECT OuterRectForClient(const RECT& client, DWORD style, DWORD exStyle, int dpi) {
-    using AdjustForDpiFn = BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT);
-    static const auto adjustForDpi = User32Function<AdjustForDpiFn>("AdjustWindowRectExForDpi");
+    const auto adjustForDpi = User32().adjustWindowRectExForDpi;
     RECT outer = client;
     if (adjustForDpi == nullptr || !IsFrameScaledWithDpi() ||
         !adjustForDpi(&outer, style, FALSE, exStyle, static_cast<UINT>(dpi))) {

@@ -1,5 +1,6 @@
 #include "platform/win32/failure_handling.h"
 
+#include "platform/win32/system_functions.h"
 #include "startup/exit_codes.h"
 
 #include <windows.h>
@@ -35,12 +36,9 @@ void EndOnPureCall() {
 // once without the exception filter; Windows Error Reporting then queues
 // its report instead of showing a box that nobody may be there to close.
 void KeepErrorReportingQuiet() {
-    using WerSetFlagsFn = HRESULT(WINAPI*)(DWORD);
     constexpr DWORD kQueueReports = 0x2; // WER_FAULT_REPORTING_FLAG_QUEUE: no interface
-    const auto werSetFlags = reinterpret_cast<WerSetFlagsFn>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "WerSetFlags")));
-    if (werSetFlags != nullptr) {
-        werSetFlags(kQueueReports);
+    if (Kernel32().werSetFlags != nullptr) {
+        Kernel32().werSetFlags(kQueueReports);
     }
 }
 
@@ -52,6 +50,25 @@ void LetTimerExceptionsThrough() {
     BOOL suppress = FALSE;
     SetUserObjectInformationW(GetCurrentProcess(), kTimerProcExceptionSuppression, &suppress,
                               sizeof suppress);
+}
+
+// The C run-time's checks of the arguments of its own functions would
+// otherwise end the process with 0xC0000417, and a pure virtual call or
+// abort() could show a run-time error box first.
+void SetCrtHandlers() {
+    const CrtFunctions& crt = Crt();
+    if (crt.setInvalidParameterHandler != nullptr) {
+        crt.setInvalidParameterHandler(EndOnInvalidParameter);
+    }
+    if (crt.setPurecallHandler != nullptr) {
+        crt.setPurecallHandler(EndOnPureCall);
+    }
+    if (crt.setErrorMode != nullptr) {
+        crt.setErrorMode(_OUT_TO_STDERR);
+    }
+    if (crt.setAbortBehavior != nullptr) {
+        crt.setAbortBehavior(0, _WRITE_ABORT_MSG | _CALL_REPORTFAULT);
+    }
 }
 
 } // namespace
@@ -76,10 +93,7 @@ void InstallFailureHandlers() {
     SetThreadStackGuarantee(&guarantee);
     std::signal(SIGABRT, EndOnAbort);
     std::set_terminate(EndAfterFailure);
-    // The C run-time's checks of the arguments of its own functions would
-    // otherwise end the process with a code of their own, or show a box.
-    _set_invalid_parameter_handler(EndOnInvalidParameter);
-    _set_purecall_handler(EndOnPureCall);
+    SetCrtHandlers();
 }
 
 #if defined(__GLIBCXX__)

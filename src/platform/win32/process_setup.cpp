@@ -1,6 +1,7 @@
 #include "platform/win32/process_setup.h"
 
 #include "platform/win32/failure_handling.h"
+#include "platform/win32/system_functions.h"
 
 #include <windows.h>
 
@@ -11,12 +12,8 @@ namespace {
 // DLLs that load later (themes, common controls) come from System32 only,
 // never from the current or the program's folder.
 void RestrictDllSearch() {
-    using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
-    const HMODULE kernel32 = GetModuleHandleW(L"kernel32.dll");
-    const auto setDefaultDllDirectories = reinterpret_cast<SetDefaultDllDirectoriesFn>(
-        reinterpret_cast<void*>(GetProcAddress(kernel32, "SetDefaultDllDirectories")));
-    if (setDefaultDllDirectories != nullptr) {
-        setDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
+    if (Kernel32().setDefaultDllDirectories != nullptr) {
+        Kernel32().setDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
     }
 }
 

@@ -32,3 +32,43 @@ class UniqueFont {
 
     HFONT font_ = nullptr;
 };
+
+// Owns a kernel handle (a process, a token) and closes it when replaced or
+// destroyed.
+class UniqueHandle {
+  public:
+    UniqueHandle() = default;
+    explicit UniqueHandle(HANDLE handle) : handle_(handle) {}
+    UniqueHandle(const UniqueHandle&) = delete;
+    UniqueHandle& operator=(const UniqueHandle&) = delete;
+    UniqueHandle(UniqueHandle&& other) noexcept : handle_(other.release()) {}
+    UniqueHandle& operator=(UniqueHandle&& other) noexcept {
+        if (this != &other) {
+            Reset(other.release());
+        }
+        return *this;
+    }
+    ~UniqueHandle() { Reset(nullptr); }
+
+    HANDLE get() const { return handle_; }
+    // For the functions that hand a new handle back through a pointer.
+    HANDLE* put() {
+        Reset(nullptr);
+        return &handle_;
+    }
+    HANDLE release() {
+        const HANDLE handle = handle_;
+        handle_ = nullptr;
+        return handle;
+    }
+
+  private:
+    void Reset(HANDLE handle) {
+        if (handle_ != nullptr && handle_ != INVALID_HANDLE_VALUE) {
+            CloseHandle(handle_);
+        }
+        handle_ = handle;
+    }
+
+    HANDLE handle_ = nullptr;
+};

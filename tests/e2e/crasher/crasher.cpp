@@ -7,8 +7,8 @@
 #include <windows.h>
 
 #include <cstddef>
-#include <cstdio>
 #include <cstdlib>
+#include <cwchar>
 #include <exception>
 #include <string_view>
 
@@ -69,6 +69,36 @@ void FailInTimerCallback() {
     }
 }
 
+constexpr UINT kNoHandlerInRuntime = 0xC0000139; // STATUS_ENTRYPOINT_NOT_FOUND
+
+// Any exception ends the process with its own code from here on, so that
+// only the run-time's handler gives the error code.
+LONG WINAPI EndWithExceptionCode(EXCEPTION_POINTERS* failure) {
+    TerminateProcess(GetCurrentProcess(), failure->ExceptionRecord->ExceptionCode);
+    return EXCEPTION_CONTINUE_SEARCH;
+}
+
+// A null destination, which the run-time's wcscpy_s checks: with msvcrt,
+// msvcrt.dll's own, where the program's handler must be.
+void PassInvalidParameter() {
+    SetUnhandledExceptionFilter(EndWithExceptionCode);
+#if defined(__MINGW32__) && !defined(_UCRT)
+    const HMODULE msvcrt = GetModuleHandleW(L"msvcrt.dll");
+    // Wine's msvcrt.dll has no handler to set; Windows' has.
+    if (GetProcAddress(msvcrt, "_set_invalid_parameter_handler") == nullptr) {
+        ExitProcess(kNoHandlerInRuntime);
+    }
+    using WcscpyS = int (*)(wchar_t*, std::size_t, const wchar_t*);
+    const auto wcscpyS =
+        reinterpret_cast<WcscpyS>(reinterpret_cast<void*>(GetProcAddress(msvcrt, "wcscpy_s")));
+#else
+    const auto wcscpyS = wcscpy_s;
+#endif
+    if (wcscpyS != nullptr) {
+        wcscpyS(nullptr, 0, L"");
+    }
+}
+
 } // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
@@ -90,8 +120,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     } else if (how == L"heap-corruption") {
         CorruptHeap();
     } else if (how == L"invalid-parameter") {
-        // The C run-time checks its arguments and calls its handler.
-        _wfopen(nullptr, nullptr);
+        PassInvalidParameter();
     } else if (how == L"timer-exception") {
         FailInTimerCallback();
     }
