@@ -2,6 +2,7 @@
 
 #include "platform/win32/dialog_window.h"
 #include "platform/win32/process.h"
+#include "platform/win32/user_session.h"
 #include "platform/win32/window_station.h"
 #include "startup/command_line_parser.h"
 #include "startup/exit_codes.h"
@@ -12,8 +13,21 @@ DialogWindow& Main() {
     SwitchTable switchTable;
     ParseCommandLine(ProcessCommandLineTail(), switchTable);
     const DialogSetup setup = SetUpFromSwitches(switchTable);
-    if (const std::optional<unsigned> code = ExitCodeWhenUnseen(setup, CanWindowsBeSeen())) {
-        EndProcess(*code);
+
+    // A copy whose script has gone already has nobody to answer to.
+    const bool isCopy = IsCopyForWaitingProcess();
+    if (isCopy && HasWaitingProcessEnded()) {
+        EndProcess(exit_code::kCancelled);
+    }
+    RunPlan plan = PlanRun(setup, CanWindowsBeSeen(), !isCopy);
+    if (plan == RunPlan::AskTheUser) {
+        if (const std::optional<std::uint32_t> code = AskTheUser()) {
+            EndProcess(ExitCodeFromCopy(*code, setup.NumOptions()));
+        }
+        plan = PlanRun(setup, false, false);
+    }
+    if (plan == RunPlan::EndWithError) {
+        EndProcess(exit_code::kFailed);
     }
 
     DialogWindow* frmScelta = DialogWindow::Load(setup);

@@ -2,12 +2,82 @@
 
 #include "startup/exit_codes.h"
 
-std::optional<unsigned> ExitCodeWhenUnseen(const DialogSetup& setup, bool windowsCanBeSeen) {
-    // A selected row is always one of the rows shown, so this also covers
-    // the usage box, which comes when there are none.
+#include <charconv>
+#include <string>
+
+RunPlan PlanRun(const DialogSetup& setup, bool windowsCanBeSeen, bool mayAskTheUser) {
+    if (windowsCanBeSeen) {
+        return RunPlan::ShowHere;
+    }
+    // The usage box tells the script's author, not the user, what is wrong.
+    if (setup.NumOptions() == 0) {
+        return RunPlan::EndWithError;
+    }
+    if (mayAskTheUser) {
+        return RunPlan::AskTheUser;
+    }
+    // A selected row is always one of the rows shown.
     const bool endsByItself = setup.SecondsLeft > 0 && setup.preselectedRow.has_value();
-    if (windowsCanBeSeen || endsByItself) {
+    return endsByItself ? RunPlan::CountDownUnseen : RunPlan::EndWithError;
+}
+
+std::vector<std::uint32_t> SessionsToAsk(std::optional<std::uint32_t> consoleSession,
+                                         const std::vector<std::uint32_t>& activeSessions) {
+    std::vector<std::uint32_t> sessions;
+    if (consoleSession) {
+        sessions.push_back(*consoleSession);
+    }
+    if (activeSessions.size() == 1 && activeSessions.front() != consoleSession) {
+        sessions.push_back(activeSessions.front());
+    }
+    return sessions;
+}
+
+unsigned ExitCodeFromCopy(std::uint32_t copyExitCode, int numOptions) {
+    const bool dialogsCode = copyExitCode == exit_code::kCancelled ||
+                             copyExitCode == exit_code::kFailed ||
+                             (copyExitCode >= exit_code::kFirstOption &&
+                              copyExitCode <= static_cast<std::uint32_t>(numOptions));
+    return dialogsCode ? copyExitCode : exit_code::kFailed;
+}
+
+std::wstring WaitingProcessValue(const WaitingProcess& waiting) {
+    return std::to_wstring(waiting.processId) + L':' + std::to_wstring(waiting.handle);
+}
+
+namespace {
+
+// Decimal digits only, with no sign, space or leading zero.
+template <typename Number> std::optional<Number> ParseDecimal(std::wstring_view text) {
+    if (text.empty() || text.size() > 20 || (text.size() > 1 && text.front() == L'0')) {
         return std::nullopt;
     }
-    return exit_code::kFailed;
+    std::string digits;
+    for (const wchar_t c : text) {
+        if (c < L'0' || c > L'9') {
+            return std::nullopt;
+        }
+        digits += static_cast<char>(c);
+    }
+    Number number{};
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), number);
+    if (error != std::errc() || end != digits.data() + digits.size()) {
+        return std::nullopt;
+    }
+    return number;
+}
+
+} // namespace
+
+std::optional<WaitingProcess> ParseWaitingProcess(std::wstring_view value) {
+    const std::size_t colon = value.find(L':');
+    if (colon == std::wstring_view::npos) {
+        return std::nullopt;
+    }
+    const auto processId = ParseDecimal<std::uint32_t>(value.substr(0, colon));
+    const auto handle = ParseDecimal<std::uint64_t>(value.substr(colon + 1));
+    if (!processId || !handle || *processId == 0 || *handle == 0) {
+        return std::nullopt;
+    }
+    return WaitingProcess{*processId, *handle};
 }

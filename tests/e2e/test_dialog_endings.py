@@ -95,21 +95,35 @@ class EndingTest(unittest.TestCase):
         self.assertEqual(result.exit_code, 0)
 
     def test_where_nobody_can_see_it(self):
-        # In a window station of its own, which has no display, only a
-        # countdown that takes an option ends by itself: every other run ends
-        # at once with the error code instead of waiting for ever.
-        cases = [("dialog", TAIL, 11), ("usage box", "/Title x", 11),
-                 ("countdown taking nothing", e2e.option_tail(3, "/Default 5 /Timeout 30"), 11),
-                 ("countdown", COUNTDOWN_TAIL, 2)]
-        for name, tail, code in cases:
+        # In a window station of its own, which has no display, the program
+        # asks the user through a copy on the driver's desktop, and the copy's
+        # answer is its own; only the usage box ends at once with the error
+        # code, with no window anywhere.
+        cases = [
+            ("usage box", "/Title x", [], 11),
+            ("an answer", TAIL, ["wait-window", f"click:{e2e.row_id(3)}", f"click:{e2e.ID_OK}"], 3),
+            ("countdown", COUNTDOWN_TAIL, ["wait-window"], 2),
+            ("countdown taking nothing", e2e.option_tail(3, "/Default 5 /Timeout 30"),
+             ["wait-window", f"click:{e2e.row_id(1)}", f"click:{e2e.ID_OK}"], 1),
+        ]
+        for name, tail, steps, code in cases:
             with self.subTest(name):
-                result = e2e.run(tail, ["wait-exit:15000"], own_station=True)
+                result = e2e.run(tail, [*steps, "wait-exit:15000"], own_station=True)
                 self.assertIsNone(result.failure)
                 self.assertEqual(result.exit_code, code)
-                if code == 11:
-                    self.assertLess(result.exit_ms, 10000, "well before any countdown")
-                else:
+                self.assertEqual(result.seen_kinds(), [e2e.DIALOG] if steps else [])
+                if tail == COUNTDOWN_TAIL:
                     self.assertGreater(result.exit_ms, COUNTDOWN_SECONDS * 1000)
+                elif not steps:
+                    self.assertLess(result.exit_ms, 10000, "well before any countdown")
+
+    def test_the_question_goes_with_its_script(self):
+        # A deployment tool ends the script at its time limit: the copy's
+        # window leaves the user's screen with it.
+        result = e2e.run(TAIL, ["wait-window", "end-process:5000"], own_station=True)
+        self.assertIsNone(result.failure)
+        self.assertEqual(result.seen_kinds(), [e2e.DIALOG])
+        self.assertLess(result.step("end-process")["windows_gone_ms"], 5000)
 
     def test_a_wait_for_the_exit_that_times_out(self):
         # The driver's report on a dialog that never ends: a wait cut short by

@@ -154,7 +154,13 @@ bool Session::Attach(const Options& options, JsonWriter& report) {
 }
 
 void Session::Observe() {
-    for (HWND window : VisibleTopLevelWindows(processId_)) {
+    // A copy that the program starts shows the windows in its place.
+    std::vector<HWND> windows = VisibleTopLevelWindows(processId_);
+    for (const DWORD child : ChildProcesses(processId_)) {
+        const std::vector<HWND> more = VisibleTopLevelWindows(child);
+        windows.insert(windows.end(), more.begin(), more.end());
+    }
+    for (HWND window : windows) {
         bool known = false;
         for (const SeenWindow& seen : seen_) {
             known = known || seen.window == window;

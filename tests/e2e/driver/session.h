@@ -47,6 +47,7 @@ class Session {
     bool StepInk(const StepArgs& args, JsonWriter& json);
     bool StepAccessible(const StepArgs& args, JsonWriter& json);
     bool StepWaitExit(const StepArgs& args, JsonWriter& json);
+    bool StepEndProcess(const StepArgs& args, JsonWriter& json);
 
   private:
     // The window station and desktop for --own-station; the desktop's name

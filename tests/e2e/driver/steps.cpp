@@ -14,6 +14,7 @@ namespace {
 
 // The wait of wait-window, and of wait-exit unless it says.
 constexpr DWORD kDefaultWaitMs = 15000;
+constexpr DWORD kPollMs = 10;
 
 POINT CentreOf(HWND child) {
     RECT rect{};
@@ -281,6 +282,31 @@ bool Session::StepWaitExit(const StepArgs& args, JsonWriter& json) {
     return false;
 }
 
+bool Session::StepEndProcess(const StepArgs& args, JsonWriter& json) {
+    // As a deployment tool does at its time limit: the windows seen so far,
+    // a copy's among them, must go with the process.
+    const long long timeout = args.Number(0, kDefaultWaitMs);
+    Kill();
+    const double ended = NowMs();
+    const auto anyLeft = [this] {
+        for (const SeenWindow& seen : seen_) {
+            if (IsWindow(seen.window)) {
+                return true;
+            }
+        }
+        return false;
+    };
+    while (anyLeft() && NowMs() - ended < static_cast<double>(timeout)) {
+        Sleep(kPollMs);
+    }
+    if (anyLeft()) {
+        json.Key("error").Ascii("a window outlived the process");
+        return false;
+    }
+    json.Key("windows_gone_ms").Number(NowMs() - ended);
+    return true;
+}
+
 namespace {
 
 // How a step's words are read: not at all, as numbers, as message names or
@@ -332,6 +358,9 @@ const StepEntry kSteps[] = {
      "wait for the process to end; on timeout the report gets winedbg's backtraces of its "
      "threads, then it is killed",
      ArgKind::Numbers, 0, 1, false, &Session::StepWaitExit},
+    {L"end-process", "end-process[:MS]",
+     "end the process from outside; wait for every window seen to go", ArgKind::Numbers, 0, 1,
+     false, &Session::StepEndProcess},
 };
 
 // The step's arguments, or nullopt when they do not fit its table entry.

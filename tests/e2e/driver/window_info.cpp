@@ -2,6 +2,8 @@
 
 #include "json_writer.h"
 
+#include <tlhelp32.h>
+
 #include <algorithm>
 #include <map>
 
@@ -117,6 +119,24 @@ std::vector<HWND> VisibleTopLevelWindows(DWORD processId) {
     EnumState state{processId, {}};
     EnumWindows(CollectTopLevel, reinterpret_cast<LPARAM>(&state));
     return state.windows;
+}
+
+std::vector<DWORD> ChildProcesses(DWORD processId) {
+    std::vector<DWORD> children;
+    const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) {
+        return children;
+    }
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32FirstW(snapshot, &entry); more;
+         more = Process32NextW(snapshot, &entry)) {
+        if (entry.th32ParentProcessID == processId) {
+            children.push_back(entry.th32ProcessID);
+        }
+    }
+    CloseHandle(snapshot);
+    return children;
 }
 
 std::wstring WindowText(HWND window) {

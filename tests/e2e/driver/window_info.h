@@ -9,6 +9,8 @@ class JsonWriter;
 
 // The visible top-level windows that belong to the process, in z-order.
 std::vector<HWND> VisibleTopLevelWindows(DWORD processId);
+// The processes that this one started.
+std::vector<DWORD> ChildProcesses(DWORD processId);
 
 // Reads through messages with a timeout, so that a hung target cannot hang
 // the driver.
