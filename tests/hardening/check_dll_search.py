@@ -31,6 +31,8 @@ TAIL = ["/Option", "Uno", "/Timeout", "1"]
 NO_START = "the trace shows no start of %s"
 
 LOADED = re.compile(r'^([0-9a-f]+):trace:loaddll:\w+ Loaded L"(.*)" at ([0-9A-Fa-f]+): native')
+# Only a run that asks the user of another session needs these.
+ASKING_ONLY = re.compile(r'trace:loaddll:.*Loaded L".*\\(wtsapi32|userenv)\.dll"', re.IGNORECASE)
 CALL = re.compile(r"^([0-9a-f]+):Call ([\w.-]+)\.(\w+)\((.*)\) ret=([0-9a-f]+)$")
 RET = re.compile(r"^([0-9a-f]+):Ret  ([\w.-]+)\.(\w+)\(\) retval=([0-9a-f]+) ret=([0-9a-f]+)$")
 
@@ -95,8 +97,8 @@ def run(exe):
         process = subprocess.Popen(["wine", str(exe), *TAIL], env=env, stdout=subprocess.DEVNULL,
                                    stderr=subprocess.PIPE, text=True, errors="replace")
         problems = analyse(process.stderr, exe.name, image_size)
-        for _ in process.stderr:
-            pass
+        problems += ["an ordinary run loaded %s.dll" % asking.group(1)
+                     for asking in map(ASKING_ONLY.search, process.stderr) if asking]
         try:
             code = process.wait(timeout=120)
         except subprocess.TimeoutExpired:
