@@ -33,12 +33,19 @@ std::vector<std::uint32_t> SessionsToAsk(std::optional<std::uint32_t> consoleSes
     return sessions;
 }
 
+std::uint32_t CopyExitCode(unsigned exitCode) {
+    return kCopyExitMark | exitCode;
+}
+
 unsigned ExitCodeFromCopy(std::uint32_t copyExitCode, int numOptions) {
-    const bool dialogsCode = copyExitCode == exit_code::kCancelled ||
-                             copyExitCode == exit_code::kFailed ||
-                             (copyExitCode >= exit_code::kFirstOption &&
-                              copyExitCode <= static_cast<std::uint32_t>(numOptions));
-    return dialogsCode ? copyExitCode : exit_code::kFailed;
+    if ((copyExitCode & ~std::uint32_t{0xFF}) != kCopyExitMark) {
+        return exit_code::kFailed;
+    }
+    const unsigned code = copyExitCode & 0xFF;
+    const bool dialogsCode =
+        code == exit_code::kCancelled || code == exit_code::kFailed ||
+        (code >= exit_code::kFirstOption && code <= static_cast<unsigned>(numOptions));
+    return dialogsCode ? code : exit_code::kFailed;
 }
 
 std::wstring WaitingProcessValue(const WaitingProcess& waiting) {

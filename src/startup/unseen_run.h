@@ -32,6 +32,13 @@ RunPlan PlanRun(const DialogSetup& setup, bool windowsCanBeSeen, bool mayAskTheU
 std::vector<std::uint32_t> SessionsToAsk(std::optional<std::uint32_t> consoleSession,
                                          const std::vector<std::uint32_t>& activeSessions);
 
+// A copy ends with its code in the low bits of this mark (the bit that
+// Windows leaves to applications), so that a process ended from outside
+// with a code of its own never passes for an answer: Task Manager and
+// taskkill end a process with 1.
+inline constexpr std::uint32_t kCopyExitMark = 0x20000000;
+std::uint32_t CopyExitCode(unsigned exitCode);
+
 // The waiting run's exit code for its copy's: what the dialog could have
 // given passes, anything else (a crash, a process ended from outside) is the
 // error code.

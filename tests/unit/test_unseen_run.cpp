@@ -63,15 +63,27 @@ TEST(ExitCodeFromCopy, OnlyWhatTheDialogCouldGivePasses) {
         int numOptions;
         unsigned waiting;
     } cases[] = {
-        {0, 3, 0},           {1, 3, 1},           {3, 3, 3},
-        {11, 3, 11},                                             // cancelled, options, error
-        {4, 3, 11},          {10, 3, 11},                        // no such option was shown
-        {10, 10, 10},        {12, 10, 11},        {255, 10, 11}, // beyond every code
-        {0xC0000005, 2, 11}, {0xFFFFFFFF, 2, 11},                // a crash, or killed from outside
+        {CopyExitCode(0), 3, 0},
+        {CopyExitCode(1), 3, 1},
+        {CopyExitCode(3), 3, 3},   // answers
+        {CopyExitCode(11), 3, 11}, // its error
+        {CopyExitCode(4), 3, 11},
+        {CopyExitCode(10), 3, 11}, // no such option was shown
+        {CopyExitCode(10), 10, 10},
+        {CopyExitCode(12), 10, 11},
+        {CopyExitCode(255), 10, 11},
+        {CopyExitCode(0x100), 10, 11},
+        {0, 3, 11},
+        {1, 3, 11},
+        {2, 3, 11},
+        {11, 3, 11}, // ended from outside, or a crash
+        {0xC0000005, 2, 11},
+        {0xFFFFFFFF, 2, 11},
+        {kCopyExitMark | 0xC0000005, 2, 11},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(ExitCodeFromCopy(c.copy, c.numOptions), c.waiting)
-            << c.copy << " of " << c.numOptions;
+            << std::hex << c.copy << " of " << std::dec << c.numOptions;
     }
 }
 

@@ -2,6 +2,8 @@
 
 #include "platform/command_line_tail.h"
 #include "platform/win32/first_show.h"
+#include "platform/win32/user_session.h"
+#include "startup/unseen_run.h"
 #include "startup/usage_text.h"
 
 #include <windows.h>
@@ -19,5 +21,5 @@ void ShowUsageBox(const std::wstring& text) {
 }
 
 void EndProcess(unsigned exitCode) {
-    ExitProcess(exitCode);
+    ExitProcess(IsCopyForWaitingProcess() ? CopyExitCode(exitCode) : exitCode);
 }
