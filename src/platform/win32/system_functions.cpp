@@ -1,5 +1,6 @@
 #include "platform/win32/system_functions.h"
 
+#include <cstdlib>
 #include <string>
 
 namespace {
