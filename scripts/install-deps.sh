@@ -10,7 +10,14 @@ packages=(
     wine wine64 xvfb xauth xdotool x11-utils  # running Tolvane.exe on a virtual display
     python3 python3-pefile                    # test harness; reading the PE file
     clang libclang-rt-14-dev                  # clang Windows build, fuzzing, sanitizers
+    osslsigncode openssl                      # signing the release; the tests' certificate
+    python3-jsonschema python3-yaml           # checking the package-manager manifests
 )
+# npx runs the check of the GitHub workflow; a Node.js from elsewhere may
+# bring its own npm, which Debian's npm package would clash with.
+if ! command -v npx >/dev/null; then
+    packages+=(nodejs npm)
+fi
 
 missing=()
 for package in "${packages[@]}"; do
