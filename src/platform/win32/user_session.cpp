@@ -30,8 +30,8 @@ std::vector<std::uint32_t> ActiveSessions(const SessionFunctions& wts) {
     if (!wts.wtsEnumerateSessions(WTS_CURRENT_SERVER_HANDLE, 0, 1, &sessions, &count)) {
         return active;
     }
-    const auto free = [&wts](WTS_SESSION_INFOW* memory) { wts.wtsFreeMemory(memory); };
-    const std::unique_ptr<WTS_SESSION_INFOW, decltype(free)> owned(sessions, free);
+    const auto freeSessions = [&wts](WTS_SESSION_INFOW* memory) { wts.wtsFreeMemory(memory); };
+    const std::unique_ptr<WTS_SESSION_INFOW, decltype(freeSessions)> owned(sessions, freeSessions);
     for (DWORD i = 0; i < count; ++i) {
         if (sessions[i].State == WTSActive) {
             active.push_back(sessions[i].SessionId);
@@ -107,10 +107,11 @@ UniqueHandle StartCopy(const SessionFunctions& wts, HANDLE token, HANDLE watch) 
     if (!InitializeProcThreadAttributeList(list, 1, 0, &size)) {
         return {};
     }
-    const auto remove = [](LPPROC_THREAD_ATTRIBUTE_LIST memory) {
+    const auto deleteList = [](LPPROC_THREAD_ATTRIBUTE_LIST memory) {
         DeleteProcThreadAttributeList(memory);
     };
-    const std::unique_ptr<_PROC_THREAD_ATTRIBUTE_LIST, decltype(remove)> ownedList(list, remove);
+    const std::unique_ptr<_PROC_THREAD_ATTRIBUTE_LIST, decltype(deleteList)> ownedList(list,
+                                                                                       deleteList);
     if (!UpdateProcThreadAttribute(list, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, &watch, sizeof watch,
                                    nullptr, nullptr)) {
         return {};
