@@ -209,7 +209,7 @@ class CountdownStopTest(unittest.TestCase):
     def test_selecting_a_row_with_the_arrow_key(self):
         stopped, _ = self.stop_and_wait(["key:Down"], ["key:Enter"], 2)
         self.assertEqual(stopped.child(e2e.row_id(2)).check, 1)
-        self.assertEqual(e2e.focus_id(stopped), e2e.row_id(2))
+        self.assertEqual(stopped.focus, e2e.row_id(2))
 
     def test_selecting_a_row_with_its_access_key(self):
         tail = f'/Option "&Completo" /Option "&Incrementale" /Timeout {self.SECONDS}'
@@ -230,7 +230,7 @@ class CountdownStopTest(unittest.TestCase):
 
     def test_tab_off_a_row(self):
         stopped, after = self.stop_and_wait(["key:Tab"])
-        self.assertEqual(e2e.focus_id(stopped), e2e.ID_OK)
+        self.assertEqual(stopped.focus, e2e.ID_OK)
         self.assertEqual(after.child(e2e.row_id(1)).check, 1)
 
     def test_focus_off_a_row_without_a_key(self):
@@ -239,7 +239,7 @@ class CountdownStopTest(unittest.TestCase):
         # only the row's loss of the focus is left to stop the countdown.
         below_the_buttons = click_points()["background below the buttons"]
         stopped, after = self.stop_and_wait(["drag:{}:{}:{}".format(e2e.ID_OK, *below_the_buttons)])
-        self.assertEqual(e2e.focus_id(stopped), e2e.ID_OK)
+        self.assertEqual(stopped.focus, e2e.ID_OK)
         self.assertEqual(after.child(e2e.row_id(1)).check, 1)
 
 

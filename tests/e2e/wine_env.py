@@ -146,6 +146,18 @@ def _wineserver(args, env):
                    stderr=subprocess.DEVNULL)
 
 
+def _end_session(env):
+    """Ends the prefix's Wine session and waits until it has ended."""
+    _wineserver(["-k"], env)
+    _wineserver(["-w"], env)
+
+
+def _begin_session(env):
+    """One wineserver for the whole run, so that each test starts quickly."""
+    _wineserver(["-p"], env)
+    _wine(["cmd", "/c", "exit"], env)
+
+
 def _prepare_prefix(prefix, env, state_dir):
     marker = prefix / ".tolvane-e2e"
     if marker.exists() and marker.read_text() == PREFIX_VERSION:
@@ -157,8 +169,7 @@ def _prepare_prefix(prefix, env, state_dir):
     reg_file.write_text(REGISTRY)
     _wine(["regedit", "/S", "Z:" + str(reg_file).replace("/", "\\")], env)
     # The desktop settings take effect only in a freshly started session.
-    _wineserver(["-k"], env)
-    _wineserver(["-w"], env)
+    _end_session(env)
     marker.write_text(PREFIX_VERSION)
 
 
@@ -174,9 +185,7 @@ def start(state_dir):
         json.dump(state, f)
     env = wine_environment(display, prefix)
     _prepare_prefix(prefix, env, state_dir)
-    # One wineserver for the whole run, so that each test starts quickly.
-    _wineserver(["-p"], env)
-    _wine(["cmd", "/c", "exit"], env)
+    _begin_session(env)
     return state
 
 
@@ -188,10 +197,8 @@ def set_dpi(state_dir, dpi):
     env = wine_environment(state["display"], state["prefix"])
     _wine(["reg", "add", r"HKCU\Control Panel\Desktop", "/v", "LogPixels", "/t", "REG_DWORD",
            "/d", str(dpi), "/f"], env)
-    _wineserver(["-k"], env)
-    _wineserver(["-w"], env)
-    _wineserver(["-p"], env)
-    _wine(["cmd", "/c", "exit"], env)
+    _end_session(env)
+    _begin_session(env)
 
 
 def stop(state_dir):
@@ -200,8 +207,7 @@ def stop(state_dir):
         return
     env = wine_environment(state["display"], state["prefix"])
     if Path(state["prefix"]).is_dir():
-        _wineserver(["-k"], env)
-        _wineserver(["-w"], env)
+        _end_session(env)
     if _is_xvfb(state["xvfb_pid"]):
         os.kill(state["xvfb_pid"], signal.SIGTERM)
         for _ in range(50):

@@ -1,5 +1,7 @@
 #include "input.h"
 
+#include "window_info.h"
+
 #include <cwctype>
 #include <string>
 
@@ -92,15 +94,6 @@ bool CursorAt(POINT point) {
     return GetCursorPos(&cursor) && cursor.x == point.x && cursor.y == point.y;
 }
 
-// A sent message is answered only from the thread's message loop, where Wine
-// also takes in the thread's pending X events.
-void LetWindowCatchUp(HWND window) {
-    for (int round = 0; round < 2; ++round) {
-        DWORD_PTR ignored = 0;
-        SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 1000, &ignored);
-    }
-}
-
 INPUT MouseAt(DWORD flags, POINT point) {
     return MouseInput(flags | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE,
                       Normalized(point.x, GetSystemMetrics(SM_CXSCREEN)),
@@ -118,7 +111,7 @@ bool MoveTo(HWND window, POINT point) {
             return false;
         }
         Sleep(20);
-        LetWindowCatchUp(window);
+        RoundTrip(window, 2);
         int steady = 0;
         for (int sample = 0; sample < 10 && steady < 5; ++sample) {
             Sleep(10);
@@ -189,7 +182,7 @@ bool TypeText(std::wstring_view text) {
 }
 
 bool ClickAt(HWND window, POINT screenPoint) {
-    LetWindowCatchUp(window);
+    RoundTrip(window, 2);
     if (!MoveTo(window, screenPoint)) {
         return false;
     }
@@ -205,7 +198,7 @@ bool ClickAt(HWND window, POINT screenPoint) {
 }
 
 bool DragFromTo(HWND window, POINT from, POINT to) {
-    LetWindowCatchUp(window);
+    RoundTrip(window, 2);
     if (!MoveTo(window, from)) {
         return false;
     }
@@ -218,7 +211,7 @@ bool DragFromTo(HWND window, POINT from, POINT to) {
             return false;
         }
         Sleep(50);
-        LetWindowCatchUp(window);
+        RoundTrip(window, 2);
     }
     return SendAll(release);
 }

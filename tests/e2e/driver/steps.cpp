@@ -15,6 +15,8 @@ namespace {
 // The wait of wait-window, and of wait-exit unless it says.
 constexpr DWORD kDefaultWaitMs = 15000;
 
+constexpr char kMissedPoint[] = "the click did not reach the point";
+
 POINT CentreOf(HWND child) {
     RECT rect{};
     GetWindowRect(child, &rect);
@@ -98,17 +100,15 @@ bool Session::StepWaitWindow(const StepArgs& args, JsonWriter& json) {
         },
         kDefaultWaitMs);
     if (!ok) {
-        json.Key("error").Ascii(Exited() ? "the process ended without that window"
-                                         : "timed out waiting for the window");
-        return false;
+        return Fail(json, Exited() ? "the process ended without that window"
+                                   : "timed out waiting for the window");
     }
     window_ = found;
     // Visible is not yet done showing: a round trip through the program's
     // message loop lets it finish, and the events that it raised meanwhile
     // are recorded now, while the names they announce still hold (input
     // from the next step may change them).
-    DWORD_PTR ignored = 0;
-    SendMessageTimeoutW(found, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 1000, &ignored);
+    RoundTrip(found);
     TakeInMessages();
     return true;
 }
@@ -121,14 +121,13 @@ bool Session::StepDump(const StepArgs&, JsonWriter& json) {
 
 bool Session::StepClick(const StepArgs& args, JsonWriter& json) {
     const HWND child = ChildWithId(args.numbers[0], json);
-    if (child == nullptr) {
-        return false;
-    }
-    return FinishClick(CentreOf(child), json);
+    return child != nullptr &&
+           Deliver([&] { return ClickAt(window_, CentreOf(child)); }, kMissedPoint, json);
 }
 
 bool Session::StepClickClient(const StepArgs& args, JsonWriter& json) {
-    return FinishClick(OnScreen(window_, args.numbers[0], args.numbers[1]), json);
+    const POINT point = OnScreen(window_, args.numbers[0], args.numbers[1]);
+    return Deliver([&] { return ClickAt(window_, point); }, kMissedPoint, json);
 }
 
 bool Session::StepDrag(const StepArgs& args, JsonWriter& json) {
@@ -138,62 +137,34 @@ bool Session::StepDrag(const StepArgs& args, JsonWriter& json) {
     }
     const POINT from = CentreOf(child);
     const POINT to = OnScreen(window_, args.numbers[1], args.numbers[2]);
-    if (!BringToFront(json)) {
-        return false;
-    }
-    if (!DragFromTo(window_, from, to)) {
-        json.Key("error").Ascii("the press did not reach the point");
-        return false;
-    }
-    Settle();
-    return true;
+    return Deliver([&] { return DragFromTo(window_, from, to); },
+                   "the press did not reach the point", json);
 }
 
 bool Session::StepClickClose(const StepArgs&, JsonWriter& json) {
-    std::optional<POINT> point = CloseBoxPoint(window_);
+    const std::optional<POINT> point = CloseBoxPoint(window_);
     if (!point) {
-        json.Key("error").Ascii("the window has no close box");
-        return false;
+        return Fail(json, "the window has no close box");
     }
-    return FinishClick(*point, json);
+    return Deliver([&] { return ClickAt(window_, *point); }, kMissedPoint, json);
 }
 
 bool Session::StepKey(const StepArgs& args, JsonWriter& json) {
-    std::optional<KeyChord> chord = ParseKeyChord(args.words[0]);
+    const std::optional<KeyChord> chord = ParseKeyChord(args.words[0]);
     if (!chord) {
-        json.Key("error").Ascii("unknown key");
-        return false;
+        return Fail(json, "unknown key");
     }
-    if (!BringToFront(json)) {
-        return false;
-    }
-    if (!SendKeyChord(*chord)) {
-        json.Key("error").Ascii("SendInput failed");
-        return false;
-    }
-    Settle();
-    return true;
+    return Deliver([&] { return SendKeyChord(*chord); }, "SendInput failed", json);
 }
 
 bool Session::StepType(const StepArgs& args, JsonWriter& json) {
-    if (!BringToFront(json)) {
-        return false;
-    }
-    if (!TypeText(args.text)) {
-        json.Key("error").Ascii("SendInput failed");
-        return false;
-    }
-    Settle();
-    return true;
+    return Deliver([&] { return TypeText(args.text); }, "SendInput failed", json);
 }
 
 bool Session::StepPost(const StepArgs& args, JsonWriter& json) {
-    if (!PostMessageW(window_, static_cast<UINT>(args.numbers[0]),
-                      static_cast<WPARAM>(args.Number(1, 0)), 0)) {
-        json.Key("error").Ascii("PostMessageW failed");
-        return false;
-    }
-    return true;
+    return PostMessageW(window_, static_cast<UINT>(args.numbers[0]),
+                        static_cast<WPARAM>(args.Number(1, 0)), 0) ||
+           Fail(json, "PostMessageW failed");
 }
 
 bool Session::StepSend(const StepArgs& args, JsonWriter&) {
@@ -234,11 +205,7 @@ bool Session::StepInk(const StepArgs& args, JsonWriter& json) {
     // Whatever is queued for the window, its painting included, is done
     // before the screen is read.
     Settle();
-    if (!DumpInk(json, child)) {
-        json.Key("error").Ascii("could not read the screen");
-        return false;
-    }
-    return true;
+    return DumpInk(json, child) || Fail(json, "could not read the screen");
 }
 
 bool Session::StepAccessible(const StepArgs& args, JsonWriter& json) {
@@ -277,8 +244,7 @@ bool Session::StepWaitExit(const StepArgs& args, JsonWriter& json) {
                  std::to_string(timeout) + " ms asked for: the run's --timeout cut the wait short";
     }
     error += killed_ ? "; the process was killed" : "; the process ended while it was looked at";
-    json.Key("error").Ascii(error);
-    return false;
+    return Fail(json, error);
 }
 
 namespace {
@@ -379,9 +345,9 @@ bool Session::RunStep(const std::wstring& step, JsonWriter& json) {
         entry = name == candidate.name ? &candidate : entry;
     }
     if (entry == nullptr) {
-        json.Key("error").Ascii("unknown step");
+        Fail(json, "unknown step");
     } else if (const std::optional<StepArgs> args = ParseStepArgs(*entry, step); !args) {
-        json.Key("error").Ascii(std::string("usage: ") + entry->usage);
+        Fail(json, std::string("usage: ") + entry->usage);
     } else if (!entry->needsWindow || NeedWindow(json)) {
         ok = (this->*entry->run)(*args, json);
     }

@@ -44,38 +44,17 @@ void WriteRect(JsonWriter& json, const RECT& rect) {
     json.BeginArray().Int(rect.left).Int(rect.top).Int(rect.right).Int(rect.bottom).EndArray();
 }
 
-bool IsButtonClass(const std::wstring& className) {
-    return lstrcmpiW(className.c_str(), L"Button") == 0;
-}
-
-bool IsStaticClass(const std::wstring& className) {
-    return lstrcmpiW(className.c_str(), L"Static") == 0;
-}
-
-void WriteControlId(JsonWriter& json, HWND window) {
-    if (window == nullptr) {
-        json.Null();
-        return;
-    }
-    json.Int(GetDlgCtrlID(window));
-}
-
-// Where the focus and activation of the window's thread are, as the system
-// sees them; this works across processes.
+// The control id of the child that has the focus of the window's thread, as
+// the system sees it (this works across processes); null when no child has it.
 void DumpThreadFocus(JsonWriter& json, HWND top) {
     GUITHREADINFO info{};
     info.cbSize = sizeof info;
-    DWORD threadId = GetWindowThreadProcessId(top, nullptr);
-    bool known = GetGUIThreadInfo(threadId, &info) != 0;
+    const bool known = GetGUIThreadInfo(GetWindowThreadProcessId(top, nullptr), &info) != 0;
     json.Key("focus");
-    if (!known || info.hwndFocus == nullptr) {
-        json.Null();
+    if (known && info.hwndFocus != nullptr && info.hwndFocus != top) {
+        json.Int(GetDlgCtrlID(info.hwndFocus));
     } else {
-        json.BeginObject();
-        json.Key("is_top").Bool(info.hwndFocus == top);
-        json.Key("id");
-        WriteControlId(json, info.hwndFocus == top ? nullptr : info.hwndFocus);
-        json.EndObject();
+        json.Null();
     }
 }
 
@@ -95,14 +74,15 @@ void DumpChild(JsonWriter& json, HWND top, HWND child) {
     json.Key("enabled").Bool(IsWindowEnabled(child) != 0);
     json.Key("check");
     DWORD_PTR check = 0;
-    if (IsButtonClass(className) && SendWithTimeout(child, BM_GETCHECK, 0, 0, &check)) {
+    if (lstrcmpiW(className.c_str(), L"Button") == 0 &&
+        SendWithTimeout(child, BM_GETCHECK, 0, 0, &check)) {
         json.Int(static_cast<long long>(check));
     } else {
         json.Null();
     }
     json.Key("icon");
     DWORD_PTR icon = 0;
-    if (IsStaticClass(className) && (style & SS_TYPEMASK) == SS_ICON) {
+    if (lstrcmpiW(className.c_str(), L"Static") == 0 && (style & SS_TYPEMASK) == SS_ICON) {
         SendWithTimeout(child, STM_GETICON, 0, 0, &icon);
         json.Bool(icon != 0);
     } else {
@@ -138,6 +118,13 @@ std::wstring ClassName(HWND window) {
     wchar_t name[256] = {};
     int length = GetClassNameW(window, name, 256);
     return std::wstring(name, length > 0 ? length : 0);
+}
+
+void RoundTrip(HWND window, int rounds) {
+    for (int round = 0; round < rounds; ++round) {
+        DWORD_PTR ignored = 0;
+        SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 1000, &ignored);
+    }
 }
 
 HWND FindDescendant(HWND top, int id) {

@@ -15,6 +15,12 @@ std::vector<HWND> VisibleTopLevelWindows(DWORD processId);
 std::wstring WindowText(HWND window);
 std::wstring ClassName(HWND window);
 
+// Sends the window's thread an empty message, `rounds` times, and waits up to a
+// second for each answer. A sent message is answered only from the thread's
+// message loop, where Wine also takes in the thread's pending X events: once
+// it answers, the thread has taken in what was queued for it before.
+void RoundTrip(HWND window, int rounds = 1);
+
 // The first window below `top` (at any depth) with this control id.
 HWND FindDescendant(HWND top, int id);
 
