@@ -77,6 +77,9 @@ class EndingTest(unittest.TestCase):
                           f"click:{e2e.ID_OK}", "wait-exit:10000"])
         self.assertIsNone(result.failure, "the dialog stays up after OK and Enter")
         first, after_click, after_enter = result.windows()
+        rows = range(1, e2e.max_rows() + 1)
+        self.assertEqual([first.child(e2e.row_id(r)).check for r in rows], [0] * len(rows))
+        self.assertEqual(first.focus, e2e.ID_OK, "with no row selected the focus starts on OK")
         for later in (after_click, after_enter):
             self.assertEqual(self.state(later), self.state(first), "OK changed nothing")
         self.assertEqual(result.exit_code, 3)
