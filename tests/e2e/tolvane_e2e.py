@@ -135,10 +135,10 @@ def announcement(seconds, row=0, text=""):
     return expected("announce", str(row), text)[seconds]
 
 
-def layout(rows, dpi=None):
+def layout(rows, dpi):
     """Client size and each shown control's (left, top, width, height) by id,
-    in client coordinates: twips, or pixels at `dpi`."""
-    data = expected()["layout"][rows]["twips" if dpi is None else str(dpi)]
+    in client coordinates, in pixels at `dpi`."""
+    data = expected()["layout"][rows][str(dpi)]
     return (tuple(data["client"]),
             {int(cid): tuple(box) for cid, box in data["controls"].items()})
 

@@ -1,8 +1,8 @@
 // Prints as JSON what the program's portable logic says its windows show, so
 // that the end-to-end tests hold Tolvane.exe to the logic, not to a copy.
 //
-//     tolvane_expect                          control ids, layouts, texts,
-//                                             captions and first show states
+//     tolvane_expect                          control ids, layouts in pixels,
+//                                             texts, captions and first shows
 //     tolvane_expect announce NUMBER CAPTION  the countdown's sentence for 0
 //         to 300 seconds left, with row NUMBER (0: none) selected and
 //         captioned CAPTION (ASCII)
@@ -25,30 +25,17 @@
 
 namespace {
 
-// A box in twips, or in pixels at `dpi` converted as the window converts it.
-void Box(JsonWriter& json, const TwipsRect& r, int dpi) {
-    json.BeginArray();
-    if (dpi == 0) {
-        json.Number(r.left).Number(r.top).Number(r.width).Number(r.height);
-    } else {
-        const PixelRect p = TwipsToPixels(r, dpi);
-        json.Int(p.left).Int(p.top).Int(p.width).Int(p.height);
-    }
-    json.EndArray();
-}
-
-// The client size and each shown control's box by control id.
+// The client size and each shown control's box by control id, in pixels at
+// `dpi` converted as the window converts them.
 void Layout(JsonWriter& json, int rows, int dpi) {
     const DialogGeometry g = LayoutFor(rows);
     json.BeginObject().Key("client").BeginArray();
-    if (dpi == 0) {
-        json.Number(g.clientWidth).Number(g.clientHeight);
-    } else {
-        json.Int(TwipsToPixels(g.clientWidth, dpi)).Int(TwipsToPixels(g.clientHeight, dpi));
-    }
+    json.Int(TwipsToPixels(g.clientWidth, dpi)).Int(TwipsToPixels(g.clientHeight, dpi));
     json.EndArray().Key("controls").BeginObject();
     const auto add = [&](int id, const TwipsRect& rect) {
-        Box(json.Key(std::to_string(id)), rect, dpi);
+        const PixelRect p = TwipsToPixels(rect, dpi);
+        json.Key(std::to_string(id)).BeginArray();
+        json.Int(p.left).Int(p.top).Int(p.width).Int(p.height).EndArray();
     };
     add(kIdTesto, g.lblTesto);
     add(kIdFrame, g.frmSceltaFrame);
@@ -98,8 +85,7 @@ void Facts(JsonWriter& json) {
     }
     json.EndArray().Key("layout").BeginArray();
     for (int rows = 0; rows <= kMaxOptions; ++rows) {
-        json.BeginObject().Key("twips");
-        Layout(json, rows, 0);
+        json.BeginObject();
         for (const int dpi : {96, 120, 144, 168, 192}) {
             Layout(json.Key(std::to_string(dpi)), rows, dpi);
         }
