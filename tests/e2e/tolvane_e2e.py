@@ -242,10 +242,7 @@ class Result(_Dumped):
             return "not started: " + str(self.data.get("error"))
         for step in self.steps:
             if not step["ok"]:
-                text = f"step {step['step']} failed: {step.get('error')}"
-                if "threads" in step:
-                    text += "\nits threads before it was killed:\n" + step["threads"]
-                return text
+                return f"step {step['step']} failed: {step.get('error')}"
         return None
 
     def windows(self):

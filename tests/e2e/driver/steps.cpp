@@ -1,7 +1,6 @@
 #include "session.h"
 
 #include "accessibility_probe.h"
-#include "backtraces.h"
 #include "input.h"
 #include "json_writer.h"
 #include "options.h"
@@ -236,14 +235,13 @@ bool Session::StepWaitExit(const StepArgs& args, JsonWriter& json) {
         return true;
     }
     timedOut_ = true;
-    json.Key("threads").String(ThreadBacktraces(processId_));
     Kill();
     std::string error = "timed out";
     if (allowed < asked) {
         error += " after " + std::to_string(static_cast<long long>(allowed)) + " of the " +
                  std::to_string(timeout) + " ms asked for: the run's --timeout cut the wait short";
     }
-    error += killed_ ? "; the process was killed" : "; the process ended while it was looked at";
+    error += killed_ ? "; the process was killed" : "; the process ended just then";
     return Fail(json, error);
 }
 
@@ -294,9 +292,7 @@ const StepEntry kSteps[] = {
      ArgKind::Numbers, 1, 1, true, &Session::StepInk},
     {L"accessible", "accessible:ID", "what a screen reader reads of a child, or of the window (0)",
      ArgKind::Numbers, 1, 1, true, &Session::StepAccessible},
-    {L"wait-exit", "wait-exit[:MS]",
-     "wait for the process to end; on timeout the report gets winedbg's backtraces of its "
-     "threads, then it is killed",
+    {L"wait-exit", "wait-exit[:MS]", "wait for the process to end; killed on timeout",
      ArgKind::Numbers, 0, 1, false, &Session::StepWaitExit},
 };
 
