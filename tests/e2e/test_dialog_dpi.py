@@ -9,10 +9,8 @@ change: the shared environment stays at 96 DPI for every other test. The
 prefix is kept for the next run.
 """
 
-import os
 import unittest
 import warnings
-from pathlib import Path
 
 import tolvane_e2e as e2e
 import wine_env
@@ -33,7 +31,7 @@ GEOMETRY_TAILS = {2: e2e.option_tail(2, "/Title Geometria /Text Prova"),
 
 
 def dpi_state_dir():
-    shared = Path(os.environ.get("TOLVANE_E2E_STATE") or e2e.REPO / "build" / "e2e")
+    shared = e2e.shared_state_dir()
     return shared.with_name(shared.name + "-dpi")
 
 
@@ -76,16 +74,14 @@ class DpiTest(unittest.TestCase):
         self.assertEqual(result.exit_code, 0)
         return result
 
-    def assert_geometry(self, result, rows, dpi):
-        window = result.window()
+    def assert_geometry(self, window, rows, dpi):
         client, controls = e2e.layout(rows, dpi)
         self.assertEqual(window.client_size, client, "client area")
         for control_id, expected in controls.items():
             with self.subTest(control=control_id):
                 self.assertEqual(box(window.child(control_id)), expected)
-        # The screen in physical pixels, as the driver sees it.
-        screen = (result.screen["width"], result.screen["height"])
-        self.assertEqual(screen, wine_env.SCREEN_SIZE)
+        # The driver, DPI-aware, sees the screen in physical pixels.
+        screen = wine_env.SCREEN_SIZE
         left, top, right, bottom = window.rect
         self.assertLessEqual(abs(left - (screen[0] - (right - left)) / 2), 1,
                              f"centred across the screen: {window.rect}")
@@ -96,16 +92,16 @@ class DpiTest(unittest.TestCase):
         for dpi in (REFERENCE_DPI, *DPIS):
             for rows in ROW_COUNTS:
                 with self.subTest(dpi=dpi, rows=rows):
-                    self.assert_geometry(self.result(dpi, rows), rows, dpi)
+                    self.assert_geometry(self.result(dpi, rows).window(), rows, dpi)
 
     def test_rows_carry_the_options(self):
         # Ten rows at most: of twelve options the last two are ignored.
         for given in (2, 12):
             with self.subTest(options=given):
-                result = self.result(REFERENCE_DPI, ("given", given))
+                window = self.result(REFERENCE_DPI, ("given", given)).window()
                 shown = min(given, e2e.max_rows())
-                self.assert_geometry(result, shown, REFERENCE_DPI)
-                self.assert_rows(result.window(), shown)
+                self.assert_geometry(window, shown, REFERENCE_DPI)
+                self.assert_rows(window, shown)
 
     def assert_rows(self, window, shown):
         """The first `shown` rows carry the options in order; the rest are
@@ -124,11 +120,10 @@ class DpiTest(unittest.TestCase):
                     self.assertEqual(child.check, 0)
 
     def test_long_texts_move_nothing(self):
-        result = self.result(REFERENCE_DPI, ("given", "long"))
-        window = result.window()
+        window = self.result(REFERENCE_DPI, ("given", "long")).window()
         self.assertEqual(window.child(e2e.ID_TESTO).text, LONG_PROMPT)
         self.assertEqual(window.child(e2e.row_id(2)).text, LONG_OPTION.strip())
-        self.assert_geometry(result, 3, REFERENCE_DPI)
+        self.assert_geometry(window, 3, REFERENCE_DPI)
 
     def test_text_grows_with_the_dpi(self):
         # The ink of the prompt, read back from the screen: its width grows

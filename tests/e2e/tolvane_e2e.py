@@ -152,6 +152,11 @@ def option_tail(count, *extra):
     return " ".join([f"/Option Scelta{k}" for k in range(1, count + 1)] + list(extra))
 
 
+def shared_state_dir():
+    """CTest's environment's state folder, or else one under build/ for a run by hand."""
+    return Path(os.environ.get("TOLVANE_E2E_STATE") or REPO / "build" / "e2e")
+
+
 class Environment:
     """The display and the Wine prefix in which the programs run."""
 
@@ -167,17 +172,13 @@ class Environment:
     @classmethod
     def get(cls):
         if cls._current is None:
-            state_dir = os.environ.get("TOLVANE_E2E_STATE")
-            if state_dir is None:
-                state_dir = REPO / "build" / "e2e"
-                state = wine_env.load(state_dir)
-                if not wine_env.is_running(state):
-                    state = wine_env.start(state_dir)
-                    atexit.register(wine_env.stop, state_dir)
-            else:
-                state = wine_env.load(state_dir)
-                if not wine_env.is_running(state):
+            state_dir = shared_state_dir()
+            state = wine_env.load(state_dir)
+            if not wine_env.is_running(state):
+                if "TOLVANE_E2E_STATE" in os.environ:
                     raise RuntimeError(f"no running e2e environment in {state_dir}")
+                state = wine_env.start(state_dir)
+                atexit.register(wine_env.stop, state_dir)
             require_programs()
             cls._current = cls(state_dir, state)
         return cls._current
@@ -228,8 +229,8 @@ class Child(_Dumped):
 class Result(_Dumped):
     """What the driver reported about one run: exit_code, exit_ms (from the
     start, for runs with no window seen), exit_after_visible_ms, killed,
-    timed_out, seen_windows, win_events, screen, steps; and the driver's
-    stderr, where a WINEDEBUG trace goes."""
+    timed_out, seen_windows, win_events, steps; and the driver's stderr,
+    where a WINEDEBUG trace goes."""
 
     def __init__(self, data, stderr):
         super().__init__(data)

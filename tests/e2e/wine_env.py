@@ -1,8 +1,7 @@
 #!/usr/bin/env python3
 """Xvfb display and Wine prefix shared by the end-to-end tests.
 
-    wine_env.py start --state-dir DIR [--require FILE]...
-                                        start Xvfb and a persistent wineserver
+    wine_env.py start --state-dir DIR   start Xvfb and a persistent wineserver
     wine_env.py stop --state-dir DIR    stop them again
 
 The prefix lives in DIR/prefix and is kept between runs; it is rebuilt when
@@ -179,8 +178,7 @@ def start(state_dir):
     stop(state_dir)
     xvfb_pid, display = _start_xvfb(state_dir / "xvfb.log")
     prefix = state_dir / "prefix"
-    state = {"display": display, "xvfb_pid": xvfb_pid, "prefix": str(prefix),
-             "screen": list(SCREEN_SIZE)}
+    state = {"display": display, "xvfb_pid": xvfb_pid, "prefix": str(prefix)}
     with open(state_dir / "env.json", "w") as f:
         json.dump(state, f)
     env = wine_environment(display, prefix)
@@ -221,14 +219,7 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("action", choices=["start", "stop"])
     parser.add_argument("--state-dir", required=True)
-    parser.add_argument("--require", action="append", default=[],
-                        help="a file that the tests need; start fails without it")
     args = parser.parse_args()
-    missing = [f for f in args.require if not os.path.isfile(f)]
-    if missing:
-        print("missing: " + ", ".join(missing) + " (build the Windows preset first)",
-              file=sys.stderr)
-        return 1
     if args.action == "start":
         state = start(args.state_dir)
         print(f"Xvfb on {state['display']}, WINEPREFIX={state['prefix']}")

@@ -160,7 +160,7 @@ class Example(unittest.TestCase):
         for name in bats:
             with self.subTest(name):
                 data = (EXAMPLES / name).read_bytes()
-                self.assertEqual(data.count(b"\n"), data.count(b"\r\n"), "every line ends with CRLF")
+                self.assertEqual(data.count(b"\n"), data.count(b"\r\n"), "lines end with CRLF")
                 self.assertTrue(data.endswith(b"\r\n"), "the last line too")
                 # cmd.exe reads it in the OEM code page.
                 self.assertTrue(data.isascii(), "plain ASCII")

@@ -66,9 +66,11 @@ void Facts(JsonWriter& json) {
         json.Key(name).Int(id);
     }
     json.EndObject().Key("captions").BeginObject();
-    const std::pair<const char*, const wchar_t*> captions[] = {
-        {"title", kDefaultCaption}, {"prompt", kDefaultPrompt},   {"ok", kOkCaption},
-        {"annulla", kAnnullaCaption}, {"usage_box", kAppTitle}};
+    const std::pair<const char*, const wchar_t*> captions[] = {{"title", kDefaultCaption},
+                                                               {"prompt", kDefaultPrompt},
+                                                               {"ok", kOkCaption},
+                                                               {"annulla", kAnnullaCaption},
+                                                               {"usage_box", kAppTitle}};
     for (const auto& [name, caption] : captions) {
         json.Key(name).String(caption);
     }
@@ -106,9 +108,8 @@ int main(int argc, char** argv) {
         const std::wstring caption(ascii.begin(), ascii.end());
         const auto option =
             number > 0 ? std::optional<SelectedOption>({number, caption}) : std::nullopt;
-        BySeconds(json, [&](std::int32_t seconds) {
-            return CountdownAnnouncement(seconds, option);
-        });
+        BySeconds(json,
+                  [&](std::int32_t seconds) { return CountdownAnnouncement(seconds, option); });
     } else {
         std::fprintf(stderr, "usage: tolvane_expect [announce NUMBER CAPTION]\n");
         return 2;

@@ -50,16 +50,13 @@ std::optional<WORD> KeyByName(std::wstring_view name) {
     return std::nullopt;
 }
 
-bool IsExtended(WORD key) {
-    return key == VK_UP || key == VK_DOWN;
-}
-
 INPUT KeyInput(WORD key, bool up) {
     INPUT input{};
     input.type = INPUT_KEYBOARD;
     input.ki.wVk = key;
     input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(key, MAPVK_VK_TO_VSC));
-    input.ki.dwFlags = (up ? KEYEVENTF_KEYUP : 0) | (IsExtended(key) ? KEYEVENTF_EXTENDEDKEY : 0);
+    const bool extended = key == VK_UP || key == VK_DOWN;
+    input.ki.dwFlags = (up ? KEYEVENTF_KEYUP : 0) | (extended ? KEYEVENTF_EXTENDEDKEY : 0);
     return input;
 }
 

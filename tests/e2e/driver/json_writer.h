@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -24,6 +25,11 @@ class JsonWriter {
     JsonWriter& Number(double value);
     JsonWriter& Bool(bool value) { return Value(value ? "true" : "false"); }
     JsonWriter& Null() { return Value("null"); }
+    // The value, or null when there is none.
+    JsonWriter& IntOrNull(std::optional<long long> value) { return value ? Int(*value) : Null(); }
+    JsonWriter& NumberOrNull(std::optional<double> value) {
+        return value ? Number(*value) : Null();
+    }
 
     const std::string& Text() const { return text_; }
 

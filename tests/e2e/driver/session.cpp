@@ -278,24 +278,11 @@ void Session::Finish(JsonWriter& report) {
     DumpWinEvents(report);
     report.Key("killed").Bool(killed_);
     report.Key("timed_out").Bool(timedOut_);
-    report.Key("exit_code");
-    if (exitAt_ && !killed_) {
-        report.Int(exitCode_);
-    } else {
-        report.Null();
-    }
-    report.Key("exit_ms");
-    if (exitAt_ && launched_ && !killed_) {
-        report.Number(*exitAt_);
-    } else {
-        report.Null();
-    }
-    report.Key("exit_after_visible_ms");
-    if (exitAt_ && visibleAt_ && !killed_) {
-        report.Number(*exitAt_ - *visibleAt_);
-    } else {
-        report.Null();
-    }
+    const bool ended = exitAt_ && !killed_;
+    report.Key("exit_code").IntOrNull(ended ? std::optional<long long>(exitCode_) : std::nullopt);
+    report.Key("exit_ms").NumberOrNull(ended && launched_ ? exitAt_ : std::nullopt);
+    report.Key("exit_after_visible_ms")
+        .NumberOrNull(ended && visibleAt_ ? std::optional(*exitAt_ - *visibleAt_) : std::nullopt);
     if (desktop_ != nullptr) {
         CloseDesktop(desktop_);
     }

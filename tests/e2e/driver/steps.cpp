@@ -69,12 +69,7 @@ void WriteChildState(JsonWriter& json, const ChildState& state, std::optional<do
     json.BeginObject();
     json.Key("visible").Bool(state.visible);
     json.Key("text").String(state.text);
-    json.Key("at_ms");
-    if (at) {
-        json.Number(*at);
-    } else {
-        json.Null();
-    }
+    json.Key("at_ms").NumberOrNull(at);
     json.EndObject();
 }
 
@@ -329,12 +324,7 @@ bool Session::RunStep(const std::wstring& step, JsonWriter& json) {
     const std::wstring name = step.substr(0, step.find(L':'));
     json.BeginObject();
     json.Key("step").String(step);
-    json.Key("started_ms");
-    if (std::optional<double> since = SinceVisible()) {
-        json.Number(*since);
-    } else {
-        json.Null();
-    }
+    json.Key("started_ms").NumberOrNull(SinceVisible());
     bool ok = false;
     const StepEntry* entry = nullptr;
     for (const StepEntry& candidate : kSteps) {

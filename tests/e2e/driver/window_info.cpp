@@ -50,12 +50,9 @@ void DumpThreadFocus(JsonWriter& json, HWND top) {
     GUITHREADINFO info{};
     info.cbSize = sizeof info;
     const bool known = GetGUIThreadInfo(GetWindowThreadProcessId(top, nullptr), &info) != 0;
-    json.Key("focus");
-    if (known && info.hwndFocus != nullptr && info.hwndFocus != top) {
-        json.Int(GetDlgCtrlID(info.hwndFocus));
-    } else {
-        json.Null();
-    }
+    const bool child = known && info.hwndFocus != nullptr && info.hwndFocus != top;
+    json.Key("focus").IntOrNull(child ? std::optional<long long>(GetDlgCtrlID(info.hwndFocus))
+                                      : std::nullopt);
 }
 
 void DumpChild(JsonWriter& json, HWND top, HWND child) {
@@ -72,14 +69,10 @@ void DumpChild(JsonWriter& json, HWND top, HWND child) {
     // Visible means shown with all its parents, which is what a user sees.
     json.Key("visible").Bool(IsWindowVisible(child) != 0);
     json.Key("enabled").Bool(IsWindowEnabled(child) != 0);
-    json.Key("check");
     DWORD_PTR check = 0;
-    if (lstrcmpiW(className.c_str(), L"Button") == 0 &&
-        SendWithTimeout(child, BM_GETCHECK, 0, 0, &check)) {
-        json.Int(static_cast<long long>(check));
-    } else {
-        json.Null();
-    }
+    const bool checkable = lstrcmpiW(className.c_str(), L"Button") == 0 &&
+                           SendWithTimeout(child, BM_GETCHECK, 0, 0, &check);
+    json.Key("check").IntOrNull(checkable ? std::optional<long long>(check) : std::nullopt);
     json.Key("icon");
     DWORD_PTR icon = 0;
     if (lstrcmpiW(className.c_str(), L"Static") == 0 && (style & SS_TYPEMASK) == SS_ICON) {
@@ -167,13 +160,6 @@ void DumpWindow(JsonWriter& json, HWND top) {
         DumpChild(json, top, child);
     }
     json.EndArray();
-    json.EndObject();
-}
-
-void DumpScreen(JsonWriter& json) {
-    json.BeginObject();
-    json.Key("width").Int(GetSystemMetrics(SM_CXSCREEN));
-    json.Key("height").Int(GetSystemMetrics(SM_CYSCREEN));
     json.EndObject();
 }
 

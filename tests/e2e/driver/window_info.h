@@ -30,9 +30,6 @@ RECT RectInClient(HWND top, HWND window);
 // The whole state of a top-level window and its children.
 void DumpWindow(JsonWriter& json, HWND top);
 
-// Size of the primary screen.
-void DumpScreen(JsonWriter& json);
-
 // What is drawn on a window, read back from the screen: the bounding box,
 // relative to the window, of the pixels that differ from its background (its
 // most common colour). The window must be uncovered.
