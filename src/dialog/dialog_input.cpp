@@ -12,11 +12,6 @@ bool StopsCountdown(const InputEvent& event) {
         return event.rowChecked;
     case Input::RowLostFocus:
         return event.focusStaysInDialog;
-    case Input::OkClicked:
-    case Input::AnnullaClicked:
-        // Cancel ends the run anyway, and OK with no row selected must leave
-        // the countdown running.
-        return false;
     }
     return false;
 }

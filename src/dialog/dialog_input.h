@@ -3,6 +3,8 @@
 // What the user does to the dialog, as far as its rules care: which of it
 // stops the countdown, and which keys the dialog manager may act on.
 
+// A click on OK or Annulla is none of these and stops nothing: Annulla ends
+// the run anyway, and OK with no row selected must leave the countdown running.
 enum class Input {
     KeyDown,           // a key, previewed before the control with the focus sees it
     KeyPress,          // a character, previewed likewise
@@ -11,8 +13,6 @@ enum class Input {
     ClickOnLabel,      // the prompt or the countdown label
     RowClicked,        // a row's click notification
     RowLostFocus,      // a row losing the focus
-    OkClicked,
-    AnnullaClicked,
 };
 
 struct InputEvent {

@@ -9,10 +9,8 @@ change: the shared environment stays at 96 DPI for every other test. The
 prefix is kept for the next run.
 """
 
-import os
 import unittest
 import warnings
-from pathlib import Path
 
 import tolvane_e2e as e2e
 import wine_env
@@ -22,7 +20,6 @@ REFERENCE_DPI = 96
 DPIS = (120, 144, 168, 192)
 ROW_COUNTS = (1, 3, 10)
 PROMPT = "Scegli il tipo di copia"
-SCREEN = (1280, 1024)  # in physical pixels
 # The prompt wraps inside its fixed box and a long option is cut off at its
 # row's edge; no control moves or grows.
 LONG_PROMPT = " ".join(["parola"] * 60)
@@ -34,7 +31,7 @@ GEOMETRY_TAILS = {2: e2e.option_tail(2, "/Title Geometria /Text Prova"),
 
 
 def dpi_state_dir():
-    shared = Path(os.environ.get("TOLVANE_E2E_STATE") or e2e.REPO / "build" / "e2e")
+    shared = e2e.shared_state_dir()
     return shared.with_name(shared.name + "-dpi")
 
 
@@ -49,9 +46,7 @@ class DpiTest(unittest.TestCase):
 
     @classmethod
     def setUpClass(cls):
-        for program in (e2e.tolvane_exe(), e2e.driver_exe()):
-            if not program.is_file():
-                raise RuntimeError(f"{program} is missing: build the Windows preset first")
+        e2e.require_programs()
         state_dir = dpi_state_dir()
         cls.addClassCleanup(wine_env.stop, state_dir)
         with warnings.catch_warnings():
@@ -85,47 +80,25 @@ class DpiTest(unittest.TestCase):
         for control_id, expected in controls.items():
             with self.subTest(control=control_id):
                 self.assertEqual(box(window.child(control_id)), expected)
+        # The driver, DPI-aware, sees the screen in physical pixels.
+        screen = wine_env.SCREEN_SIZE
         left, top, right, bottom = window.rect
-        self.assertLessEqual(abs(left - (SCREEN[0] - (right - left)) / 2), 1,
+        self.assertLessEqual(abs(left - (screen[0] - (right - left)) / 2), 1,
                              f"centred across the screen: {window.rect}")
-        self.assertLessEqual(abs(top - (SCREEN[1] - (bottom - top)) / 2), 1,
+        self.assertLessEqual(abs(top - (screen[1] - (bottom - top)) / 2), 1,
                              f"centred down the screen: {window.rect}")
-
-    def test_the_tools_pixels_are_its_twips(self):
-        # A guard on the expectation itself: at 96 DPI a pixel is 15 twips,
-        # so the tool's pixel figures must be its twips divided by 15.
-        for rows in (1, 2, 3, 10):
-            twips_client, twips = e2e.layout(rows)
-            client, controls = e2e.layout(rows, REFERENCE_DPI)
-
-            def pixels(values):
-                return tuple(v / 15 for v in values)
-
-            self.assertEqual(client, pixels(twips_client))
-            self.assertEqual(controls[e2e.ID_TESTO], pixels(twips[e2e.ID_TESTO]))
-            self.assertEqual(controls[e2e.ID_FRAME], pixels(twips[e2e.ID_FRAME]))
-            self.assertEqual(controls[e2e.row_id(rows)], pixels(twips[e2e.row_id(rows)]))
-            self.assertEqual(controls[e2e.ID_OK], pixels(twips[e2e.ID_OK]))
-            self.assertEqual(controls[e2e.ID_CANCEL], pixels(twips[e2e.ID_CANCEL]))
-            self.assertEqual(controls[e2e.ID_TEMPO], pixels(twips[e2e.ID_TEMPO]))
 
     def test_sizes_and_positions(self):
         for dpi in (REFERENCE_DPI, *DPIS):
             for rows in ROW_COUNTS:
                 with self.subTest(dpi=dpi, rows=rows):
-                    result = self.result(dpi, rows)
-                    screen = (result.screen["width"], result.screen["height"])
-                    self.assertEqual(screen, SCREEN, "the screen in physical pixels")
-                    self.assert_geometry(result.window(), rows, dpi)
+                    self.assert_geometry(self.result(dpi, rows).window(), rows, dpi)
 
     def test_rows_carry_the_options(self):
         # Ten rows at most: of twelve options the last two are ignored.
         for given in (2, 12):
             with self.subTest(options=given):
-                result = self.result(REFERENCE_DPI, ("given", given))
-                screen = (result.screen["width"], result.screen["height"])
-                self.assertEqual(screen, SCREEN)
-                window = result.window()
+                window = self.result(REFERENCE_DPI, ("given", given)).window()
                 shown = min(given, e2e.max_rows())
                 self.assert_geometry(window, shown, REFERENCE_DPI)
                 self.assert_rows(window, shown)
@@ -147,9 +120,7 @@ class DpiTest(unittest.TestCase):
                     self.assertEqual(child.check, 0)
 
     def test_long_texts_move_nothing(self):
-        result = self.results[REFERENCE_DPI, ("given", "long")]
-        self.assertIsNone(result.failure)
-        window = result.window()
+        window = self.result(REFERENCE_DPI, ("given", "long")).window()
         self.assertEqual(window.child(e2e.ID_TESTO).text, LONG_PROMPT)
         self.assertEqual(window.child(e2e.row_id(2)).text, LONG_OPTION.strip())
         self.assert_geometry(window, 3, REFERENCE_DPI)

@@ -1,7 +1,9 @@
 """Hostile command lines: whatever the tail, the program shows its usage box
 or its dialog, and once that is dismissed or cancelled it ends with an exit
 code from 0 to 11. It never crashes (a crash shows up as an exception code,
-since the test prefix starts no debugger) and never hangs."""
+since the test prefix starts no debugger) and never hangs. The tails are
+those whose lengths and characters reach the windows; how quotes, switch
+characters and numbers are read is unit-tested and fuzzed."""
 
 import random
 import unittest
@@ -66,33 +68,6 @@ class LongTailTest(HostileTailCase):
         })
 
 
-class QuotesAndSwitchCharactersTest(HostileTailCase):
-    def test_unbalanced_quotes(self):
-        self.check_tails({
-            "one quote": '"',
-            "three quotes": '"""',
-            "open title": '/Title "abc',
-            "open option": '/Option "a',
-            "quote inside": '/Option a" /Option "b',
-            "quote before switch": '"/Option x',
-            "quoted name": '/"Option" x',
-            "doubled quotes": '/Option ""x""y"',
-            "quote at end of name": '/Option" x',
-        })
-
-    def test_many_switch_characters(self):
-        self.check_tails({
-            "slashes": "/" * 5000,
-            "dashes": "-" * 5000,
-            "slash dash": "/-" * 2500,
-            "slash space": "/ " * 2500,
-            "options without spaces": "/Option" * 500,
-            "a hundred options": "/Option x " * 100,
-            "mixed case and dashes": "-option a -OPTION b /oPtIoN c",
-            "dash values": "/Option - /Title - /Default - /Timeout -",
-        })
-
-
 class UnusualCharactersTest(HostileTailCase):
     def test_lone_surrogates(self):
         self.check_tails({
@@ -115,22 +90,6 @@ class UnusualCharactersTest(HostileTailCase):
             "usage": "/Title 日本語 /Text Ελληνικά",
             "dialog": "/Title 日本語 /Text Ελληνικά /Option Ελληνικά /Option 日本語",
             "outside the BMP": "/Option \U0001F600 /Title \U00010000",
-        })
-
-
-class NumbersTest(HostileTailCase):
-    def test_numbers_out_of_range(self):
-        self.check_tails({
-            "default 1e400": "/Option a /Default 1e400",
-            "default 2^31": "/Option a /Default 2147483648.5",
-            "default with 23 digits": "/Option a /Default 99999999999999999999999",
-            "timeout 1e12": "/Option a /Timeout 1000000000000",
-            "timeout 2^32 + 1": "/Option a /Timeout 4294967297",
-            "timeout NaN": "/Option a /Timeout NaN",
-            "timeout inf": "/Option a /Timeout inf",
-            "timeout quoted negative": '/Option a /Timeout "-1e308"',
-            "timeout hex": "/Option a /Timeout 0x7fffffff",
-            "timeout dots": "/Option a /Timeout 1.2.3",
         })
 
 

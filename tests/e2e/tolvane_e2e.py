@@ -21,7 +21,6 @@ import importlib
 import itertools
 import json
 import os
-import re
 import shutil
 import subprocess
 import sys
@@ -41,20 +40,23 @@ DIALOG = "dialog"
 USAGE_BOX = "usage box"
 
 
-def _control_ids():
-    """The dialog's control ids, as the program's control_ids.h gives them."""
-    header = (REPO / "src" / "dialog" / "control_ids.h").read_text()
-    return {name: int(value, 0) for name, value in
-            re.findall(r"constexpr int (kId\w+) = (\w+);", header)}
+# The dialog's control ids, as the program's logic gives them (see expected()):
+# e2e.ID_OK and the like, read when first used, so that listing the tests
+# (which CTest does before the tool is built) needs no tool.
+_ID_NAMES = {"ID_OK": "kIdOk", "ID_CANCEL": "kIdAnnulla", "ID_TESTO": "kIdTesto",
+             "ID_FRAME": "kIdFrame", "ID_TEMPO": "kIdTempo"}
 
 
-_IDS = _control_ids()
-ID_OK = _IDS["kIdOk"]
-ID_CANCEL = _IDS["kIdAnnulla"]
-ID_TESTO = _IDS["kIdTesto"]
-ID_FRAME = _IDS["kIdFrame"]
-ID_TEMPO = _IDS["kIdTempo"]
-ID_FIRST_OPTION = _IDS["kIdFirstOption"]
+def __getattr__(name):
+    if name not in _ID_NAMES:
+        raise AttributeError(name)
+    return _id(_ID_NAMES[name])
+
+
+def _id(name):
+    return expected()["ids"][name]
+
+
 # The text of a system message box.
 ID_MESSAGE_TEXT = 0xFFFF
 
@@ -89,6 +91,12 @@ def driver_exe():
 def crasher_exe():
     """The test program that fails on purpose, built next to the driver."""
     return driver_exe().parent / "tolvane_crasher.exe"
+
+
+def require_programs():
+    for program in (tolvane_exe(), driver_exe()):
+        if not program.is_file():
+            raise RuntimeError(f"{program} is missing: build the Windows preset first")
 
 
 def expect_exe():
@@ -127,27 +135,26 @@ def announcement(seconds, row=0, text=""):
     return expected("announce", str(row), text)[seconds]
 
 
-def layout(rows, dpi=None):
+def layout(rows, dpi):
     """Client size and each shown control's (left, top, width, height) by id,
-    in client coordinates: twips, or pixels at `dpi`."""
-    data = expected()["layout"][rows]["twips" if dpi is None else str(dpi)]
+    in client coordinates, in pixels at `dpi`."""
+    data = expected()["layout"][rows][str(dpi)]
     return (tuple(data["client"]),
             {int(cid): tuple(box) for cid, box in data["controls"].items()})
 
 
 def row_id(row):
     """Control id of option row `row`, counted from 1 like the options."""
-    return ID_FIRST_OPTION + row - 1
+    return _id("kIdFirstOption") + row - 1
 
 
 def option_tail(count, *extra):
     return " ".join([f"/Option Scelta{k}" for k in range(1, count + 1)] + list(extra))
 
 
-def focus_id(window):
-    """The control id that has the focus in a dumped window, if any."""
-    focus = window["focus"]
-    return None if focus is None or focus["is_top"] else focus["id"]
+def shared_state_dir():
+    """CTest's environment's state folder, or else one under build/ for a run by hand."""
+    return Path(os.environ.get("TOLVANE_E2E_STATE") or REPO / "build" / "e2e")
 
 
 class Environment:
@@ -165,20 +172,14 @@ class Environment:
     @classmethod
     def get(cls):
         if cls._current is None:
-            state_dir = os.environ.get("TOLVANE_E2E_STATE")
-            if state_dir is None:
-                state_dir = REPO / "build" / "e2e"
-                state = wine_env.load(state_dir)
-                if not wine_env.is_running(state):
-                    state = wine_env.start(state_dir)
-                    atexit.register(wine_env.stop, state_dir)
-            else:
-                state = wine_env.load(state_dir)
-                if not wine_env.is_running(state):
+            state_dir = shared_state_dir()
+            state = wine_env.load(state_dir)
+            if not wine_env.is_running(state):
+                if "TOLVANE_E2E_STATE" in os.environ:
                     raise RuntimeError(f"no running e2e environment in {state_dir}")
-            for program in (tolvane_exe(), driver_exe()):
-                if not program.is_file():
-                    raise RuntimeError(f"{program} is missing: build the Windows preset first")
+                state = wine_env.start(state_dir)
+                atexit.register(wine_env.stop, state_dir)
+            require_programs()
             cls._current = cls(state_dir, state)
         return cls._current
 
@@ -187,8 +188,8 @@ class Environment:
 
 
 class _Dumped:
-    """A window or a child as the driver dumped it: its fields as attributes
-    (its "class" as cls) and by key."""
+    """What the driver reported, a window or a child: its fields as
+    attributes (a "class" as cls) and by key."""
 
     def __init__(self, data):
         self.data = data
@@ -225,33 +226,24 @@ class Child(_Dumped):
         return f"Child(id={self.id}, cls={self.cls!r}, text={self.text!r})"
 
 
-class Result:
-    """What the driver reported about one run."""
+class Result(_Dumped):
+    """What the driver reported about one run: exit_code, exit_ms (from the
+    start, for runs with no window seen), exit_after_visible_ms, killed,
+    timed_out, seen_windows, win_events, steps; and the driver's stderr,
+    where a WINEDEBUG trace goes."""
 
-    def __init__(self, data, stderr=""):
-        self.data = data
+    def __init__(self, data, stderr):
+        super().__init__(data)
         self.stderr = stderr
-        self.steps = data.get("steps", [])
-        self.exit_code = data.get("exit_code")
-        self.exit_after_visible_ms = data.get("exit_after_visible_ms")
-        self.exit_ms = data.get("exit_ms")  # from the start, for runs with no window seen
-        self.killed = data.get("killed")
-        self.timed_out = data.get("timed_out")
-        self.seen_windows = data.get("seen_windows", [])
-        self.win_events = data.get("win_events", [])
-        self.screen = data.get("screen")
 
     @property
     def failure(self):
         """None when every step succeeded, else what went wrong."""
-        if not self.data.get("started"):
+        if not self.data["started"]:
             return "not started: " + str(self.data.get("error"))
         for step in self.steps:
             if not step["ok"]:
-                text = f"step {step['step']} failed: {step.get('error')}"
-                if "threads" in step:
-                    text += "\nits threads before it was killed:\n" + step["threads"]
-                return text
+                return f"step {step['step']} failed: {step.get('error')}"
         return None
 
     def windows(self):
@@ -272,7 +264,7 @@ class Result:
         """The windows that became visible, in order: DIALOG, USAGE_BOX or,
         for any other window, its class."""
         def kind(window):
-            if window["class"] == DIALOG_CLASS and ID_TESTO in window["child_ids"]:
+            if window["class"] == DIALOG_CLASS and _id("kIdTesto") in window["child_ids"]:
                 return DIALOG
             if window["class"] == MESSAGE_BOX_CLASS and ID_MESSAGE_TEXT in window["child_ids"]:
                 return USAGE_BOX
@@ -280,62 +272,58 @@ class Result:
         return [kind(w) for w in self.seen_windows]
 
 
-def _driver_command(env, steps, timeout, out_file):
-    steps_file = env.scratch_file(".steps")
-    steps_file.write_text("\n".join(steps) + "\n", encoding="utf-8")
-    return ["wine", str(driver_exe()), "--timeout", str(int(timeout * 1000)),
-            "--out", windows_path(out_file), "--steps-file", windows_path(steps_file)]
+class Driver:
+    """tolvane_driver.exe, started in `env` to run `steps` with its options
+    `args`; result() waits for its report. Output goes to files, not pipes: a
+    stray Wine process that inherited a pipe would keep it open and hang the
+    reader."""
 
+    def __init__(self, env, steps, timeout, args, wine_debug=None):
+        self.timeout = timeout
+        self.out_file = env.scratch_file(".json")
+        self.stderr_file = env.scratch_file(".stderr")
+        steps_file = env.scratch_file(".steps")
+        steps_file.write_text("\n".join(steps) + "\n", encoding="utf-8")
+        self.args = ["wine", str(driver_exe()), "--timeout", str(int(timeout * 1000)),
+                     "--out", windows_path(self.out_file),
+                     "--steps-file", windows_path(steps_file), *args]
+        self.env = dict(env.env, WINEDEBUG=wine_debug) if wine_debug else env.env
+        self._start()
 
-def _tail_file(env, tail):
-    # UTF-16LE with lone surrogates kept: the tail reaches the program unchanged.
-    path = env.scratch_file(".tail")
-    path.write_bytes(tail.encode("utf-16-le", "surrogatepass"))
-    return path
+    def _start(self):
+        with open(self.stderr_file, "wb") as err:
+            self.process = subprocess.Popen(self.args, env=self.env, stdin=subprocess.DEVNULL,
+                                            stdout=subprocess.DEVNULL, stderr=err)
 
+    def result(self):
+        # A driver that Wine lost (see wine_env.STARTS) is started again. Its
+        # first act is to create its report file, so no file at all and
+        # status 1 mean that the driver never ran, nor did Tolvane.exe; the
+        # driver treats its own start of Tolvane.exe alike (see
+        # Session::Start). A driver that started and died leaves an empty
+        # file, and that fails the test.
+        def start(attempt):
+            if attempt:
+                self._start()
+            status = self.process.wait(timeout=self.timeout + 30)
+            stderr = self.stderr_file.read_text(errors="replace")
+            if not self.out_file.exists():
+                if status != 1:
+                    raise AssertionError(f"the driver wrote no report (exit status {status}); "
+                                         f"its stderr:\n{stderr}")
+                print(f"Wine did not start the driver (exit status {status}); stderr:\n{stderr}",
+                      file=sys.stderr)
+                return None
+            text = self.out_file.read_text()
+            if not text:
+                raise AssertionError(f"the driver ended (exit status {status}) before writing "
+                                     f"its report; its stderr:\n{stderr}")
+            return Result(json.loads(text), stderr)
 
-# A driver that Wine lost (see wine_env.STARTS) is started again. Its first
-# act is to create its report file, so no file at all and status 1 mean that
-# the driver never ran, nor did Tolvane.exe; the driver treats its own start
-# of Tolvane.exe alike (see Session::Start). A driver that started and died
-# leaves an empty file, and that fails the test.
-
-
-def _report(out_file, status, stderr):
-    """The driver's Result, or None when the driver never ran."""
-    if not out_file.exists():
-        if status != 1:
-            raise AssertionError(f"the driver wrote no report (exit status {status}); "
-                                 f"its stderr:\n{stderr}")
-        print(f"Wine did not start the driver (exit status {status}); stderr:\n{stderr}",
-              file=sys.stderr)
-        return None
-    text = out_file.read_text()
-    if not text:
-        raise AssertionError(f"the driver ended (exit status {status}) before writing its "
-                             f"report; its stderr:\n{stderr}")
-    return Result(json.loads(text), stderr)
-
-
-def _collect(process_args, env, out_file, timeout, stderr_file, wine_debug=None):
-    # Output goes to files, not pipes: a stray Wine process that inherited a
-    # pipe would keep it open and hang the reader.
-    run_env = dict(env.env, WINEDEBUG=wine_debug) if wine_debug else env.env
-
-    def start(_):
-        with open(stderr_file, "wb") as err:
-            status = subprocess.run(process_args, env=run_env, stdin=subprocess.DEVNULL,
-                                    stdout=subprocess.DEVNULL, stderr=err,
-                                    timeout=timeout + 30).returncode
-        return _report(out_file, status, stderr_file.read_text(errors="replace"))
-
-    return _started(wine_env.start_again_if_lost(start, lambda result: result is None))
-
-
-def _started(result):
-    if result is None:
-        raise AssertionError(f"Wine did not start the driver in {wine_env.STARTS} tries")
-    return result
+        result = wine_env.start_again_if_lost(start, lambda result: result is None)
+        if result is None:
+            raise AssertionError(f"Wine did not start the driver in {wine_env.STARTS} tries")
+        return result
 
 
 def run(tail="", steps=("wait-window", "dump", "key:Enter", "wait-exit"), timeout=30,
@@ -347,52 +335,22 @@ def run(tail="", steps=("wait-window", "dump", "key:Enter", "wait-exit"), timeou
     window station of the driver's own, whose windows the steps cannot see:
     only wait-exit makes sense then."""
     env = environment or Environment.get()
-    out_file = env.scratch_file(".json")
-    args = _driver_command(env, steps, timeout, out_file)
-    args += ["--exe", windows_path(exe or tolvane_exe()),
-             "--tail-file", windows_path(_tail_file(env, tail))]
+    # UTF-16LE with lone surrogates kept: the tail reaches the program unchanged.
+    tail_file = env.scratch_file(".tail")
+    tail_file.write_bytes(tail.encode("utf-16-le", "surrogatepass"))
+    args = ["--exe", windows_path(exe or tolvane_exe()), "--tail-file", windows_path(tail_file)]
     if show is not None:
         args += ["--show", str(show)]
     if own_station:
         args.append("--own-station")
-    return _collect(args, env, out_file, timeout, env.scratch_file(".stderr"), wine_debug)
-
-
-class Attached:
-    """A driver in the background that waits for a window of another process
-    (started by a batch file, say) and then runs its steps on it."""
-
-    def __init__(self, window_class, title, steps, timeout):
-        self.env = Environment.get()
-        self.timeout = timeout
-        self.out_file = self.env.scratch_file(".json")
-        self.stderr_file = self.env.scratch_file(".stderr")
-        self.args = _driver_command(self.env, steps, timeout, self.out_file)
-        self.args += ["--attach-class", window_class]
-        if title is not None:
-            self.args += ["--attach-title", title]
-        self._start()
-
-    def _start(self):
-        self._stderr = open(self.stderr_file, "wb")
-        self.process = subprocess.Popen(self.args, env=self.env.env, stdin=subprocess.DEVNULL,
-                                        stdout=subprocess.DEVNULL, stderr=self._stderr)
-
-    def result(self):
-        def start(attempt):
-            if attempt:
-                self._start()
-            try:
-                status = self.process.wait(timeout=self.timeout + 30)
-            finally:
-                self._stderr.close()
-            return _report(self.out_file, status, self.stderr_file.read_text(errors="replace"))
-
-        return _started(wine_env.start_again_if_lost(start, lambda result: result is None))
+    return Driver(env, steps, timeout, args, wine_debug).result()
 
 
 def attach(window_class, steps, title=None, timeout=30):
-    return Attached(window_class, title, steps, timeout)
+    """A driver in the background that waits for a window of another process
+    (started by a batch file, say) and then runs its steps on it."""
+    args = ["--attach-class", window_class] + (["--attach-title", title] if title else [])
+    return Driver(Environment.get(), steps, timeout, args)
 
 
 def run_batch(batch_file, extra_env=None, timeout=30):

@@ -1,8 +1,7 @@
 #!/usr/bin/env python3
 """Xvfb display and Wine prefix shared by the end-to-end tests.
 
-    wine_env.py start --state-dir DIR [--require FILE]...
-                                        start Xvfb and a persistent wineserver
+    wine_env.py start --state-dir DIR   start Xvfb and a persistent wineserver
     wine_env.py stop --state-dir DIR    stop them again
 
 The prefix lives in DIR/prefix and is kept between runs; it is rebuilt when
@@ -146,6 +145,18 @@ def _wineserver(args, env):
                    stderr=subprocess.DEVNULL)
 
 
+def _end_session(env):
+    """Ends the prefix's Wine session and waits until it has ended."""
+    _wineserver(["-k"], env)
+    _wineserver(["-w"], env)
+
+
+def _begin_session(env):
+    """One wineserver for the whole run, so that each test starts quickly."""
+    _wineserver(["-p"], env)
+    _wine(["cmd", "/c", "exit"], env)
+
+
 def _prepare_prefix(prefix, env, state_dir):
     marker = prefix / ".tolvane-e2e"
     if marker.exists() and marker.read_text() == PREFIX_VERSION:
@@ -157,8 +168,7 @@ def _prepare_prefix(prefix, env, state_dir):
     reg_file.write_text(REGISTRY)
     _wine(["regedit", "/S", "Z:" + str(reg_file).replace("/", "\\")], env)
     # The desktop settings take effect only in a freshly started session.
-    _wineserver(["-k"], env)
-    _wineserver(["-w"], env)
+    _end_session(env)
     marker.write_text(PREFIX_VERSION)
 
 
@@ -168,15 +178,12 @@ def start(state_dir):
     stop(state_dir)
     xvfb_pid, display = _start_xvfb(state_dir / "xvfb.log")
     prefix = state_dir / "prefix"
-    state = {"display": display, "xvfb_pid": xvfb_pid, "prefix": str(prefix),
-             "screen": list(SCREEN_SIZE)}
+    state = {"display": display, "xvfb_pid": xvfb_pid, "prefix": str(prefix)}
     with open(state_dir / "env.json", "w") as f:
         json.dump(state, f)
     env = wine_environment(display, prefix)
     _prepare_prefix(prefix, env, state_dir)
-    # One wineserver for the whole run, so that each test starts quickly.
-    _wineserver(["-p"], env)
-    _wine(["cmd", "/c", "exit"], env)
+    _begin_session(env)
     return state
 
 
@@ -188,10 +195,8 @@ def set_dpi(state_dir, dpi):
     env = wine_environment(state["display"], state["prefix"])
     _wine(["reg", "add", r"HKCU\Control Panel\Desktop", "/v", "LogPixels", "/t", "REG_DWORD",
            "/d", str(dpi), "/f"], env)
-    _wineserver(["-k"], env)
-    _wineserver(["-w"], env)
-    _wineserver(["-p"], env)
-    _wine(["cmd", "/c", "exit"], env)
+    _end_session(env)
+    _begin_session(env)
 
 
 def stop(state_dir):
@@ -200,8 +205,7 @@ def stop(state_dir):
         return
     env = wine_environment(state["display"], state["prefix"])
     if Path(state["prefix"]).is_dir():
-        _wineserver(["-k"], env)
-        _wineserver(["-w"], env)
+        _end_session(env)
     if _is_xvfb(state["xvfb_pid"]):
         os.kill(state["xvfb_pid"], signal.SIGTERM)
         for _ in range(50):
@@ -215,14 +219,7 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("action", choices=["start", "stop"])
     parser.add_argument("--state-dir", required=True)
-    parser.add_argument("--require", action="append", default=[],
-                        help="a file that the tests need; start fails without it")
     args = parser.parse_args()
-    missing = [f for f in args.require if not os.path.isfile(f)]
-    if missing:
-        print("missing: " + ", ".join(missing) + " (build the Windows preset first)",
-              file=sys.stderr)
-        return 1
     if args.action == "start":
         state = start(args.state_dir)
         print(f"Xvfb on {state['display']}, WINEPREFIX={state['prefix']}")

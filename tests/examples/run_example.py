@@ -16,6 +16,7 @@ import argparse
 import os
 import shutil
 import sys
+import unittest
 from dataclasses import dataclass, field
 from pathlib import Path
 
@@ -79,6 +80,12 @@ CASES = {
         ["Voce scelta: C:/Dati"], code=3, args=["@server.txt"],
         files={"server.txt": "Server-1\nServer 2 (copia)\nC:/Dati\n"},
         options=["Server-1", "Server 2 (copia)", "C:/Dati"]),
+    # Of eleven lines the first ten are offered, and the tenth is chosen.
+    "elenco-decima": Case(
+        "elenco.bat", ["wait-window", "dump", *["key:Down"] * 9, "key:Enter", "wait-exit:10000"],
+        ["Voce scelta: Voce 10"], code=10, args=["@dieci.txt"],
+        files={"dieci.txt": "".join(f"Voce {n}\n" for n in range(1, 12))},
+        options=[f"Voce {n}" for n in range(1, 11)]),
     "elenco-vuoto": Case(
         "elenco.bat", ["wait-window", "key:Enter", "wait-exit:10000"],
         ["Nessuna voce da proporre: l'elenco e' vuoto."], code=11, args=["@vuoto.txt"],
@@ -90,84 +97,76 @@ def crlf(text):
     return text.replace("\n", "\r\n").encode("ascii")
 
 
-def run_case(case):
-    import tolvane_e2e as e2e
+class Example(unittest.TestCase):
+    """Runs the case named `case` (run_case), or checks the files (check_files)."""
 
-    # Tolvane.exe is on Wine's PATH only when a case puts it there. (An empty
-    # WINEPATH would not do: Wine's cmd.exe takes an empty PATH entry for a
-    # hit and runs nothing.)
-    os.environ.pop("WINEPATH", None)
-    env = e2e.Environment.get()
-    work = env.scratch_file("")
-    work.mkdir()
-    bat = EXAMPLES / case.bat
-    extra_env = {}
-    if case.where == "beside":
-        shutil.copy(bat, work / case.bat)
-        shutil.copy(e2e.tolvane_exe(), work / "Tolvane.exe")
-        bat = work / case.bat
-    elif case.where == "path":
-        extra_env["WINEPATH"] = e2e.windows_path(e2e.tolvane_exe().parent)
-    for name, text in case.files.items():
-        (work / name).write_bytes(crlf(text))
-    if case.args:
-        # The helper runs a batch file without arguments: a one-line batch
-        # file calls the example with them.
-        args = " ".join(f'"{e2e.windows_path(work / a[1:])}"' if a.startswith("@") else a
-                        for a in case.args)
-        (work / "call.bat").write_bytes(crlf(f'@call "{e2e.windows_path(bat)}" {args}\n'))
-        bat = work / "call.bat"
+    case = None
 
-    window, title = ((e2e.MESSAGE_BOX_CLASS, e2e.caption("usage_box")) if case.usage_box
-                     else (e2e.DIALOG_CLASS, None))
-    answer = e2e.attach(window, case.steps, title=title) if case.steps else None
-    _, output = e2e.run_batch(bat, extra_env)
-    result = answer.result() if answer else None
+    def run_case(self):
+        import tolvane_e2e as e2e
 
-    problems = []
-    lines = output.splitlines()
-    if case.where == "missing":
-        # cmd.exe itself complains first that it finds no Tolvane.exe.
-        if not lines or "Tolvane.exe" not in lines[0]:
-            problems.append(f"cmd.exe did not report a missing Tolvane.exe: {lines!r}")
-        lines = lines[1:]
-    if lines != case.output:
-        problems.append(f"the batch file printed {lines!r}, expected {case.output!r}")
-    if result is not None:
-        if result.failure:
-            problems.append("the driver failed: " + result.failure)
-        elif result.exit_code != case.code:
-            problems.append(f"Tolvane ended with {result.exit_code}, expected {case.code}")
-        elif (result.exit_after_visible_ms or 0) < case.min_ms:
-            problems.append(f"Tolvane ended {result.exit_after_visible_ms} ms after its window"
-                            f" appeared, expected at least {case.min_ms} ms")
-        if case.options is not None and not result.failure:
-            window = result.window()
-            shown = [c.text for c in window.visible_children("Button")
+        case = CASES[self.case]
+        # Tolvane.exe is on Wine's PATH only when a case puts it there. (An
+        # empty WINEPATH would not do: Wine's cmd.exe takes an empty PATH
+        # entry for a hit and runs nothing.)
+        os.environ.pop("WINEPATH", None)
+        env = e2e.Environment.get()
+        work = env.scratch_file("")
+        work.mkdir()
+        bat = EXAMPLES / case.bat
+        extra_env = {}
+        if case.where == "beside":
+            shutil.copy(bat, work / case.bat)
+            shutil.copy(e2e.tolvane_exe(), work / "Tolvane.exe")
+            bat = work / case.bat
+        elif case.where == "path":
+            extra_env["WINEPATH"] = e2e.windows_path(e2e.tolvane_exe().parent)
+        for name, text in case.files.items():
+            (work / name).write_bytes(crlf(text))
+        if case.args:
+            # The helper runs a batch file without arguments: a one-line batch
+            # file calls the example with them.
+            args = " ".join(f'"{e2e.windows_path(work / a[1:])}"' if a.startswith("@") else a
+                            for a in case.args)
+            (work / "call.bat").write_bytes(crlf(f'@call "{e2e.windows_path(bat)}" {args}\n'))
+            bat = work / "call.bat"
+
+        window, title = ((e2e.MESSAGE_BOX_CLASS, e2e.caption("usage_box")) if case.usage_box
+                         else (e2e.DIALOG_CLASS, None))
+        answer = e2e.attach(window, case.steps, title=title) if case.steps else None
+        _, output = e2e.run_batch(bat, extra_env)
+        result = answer.result() if answer else None
+
+        lines = output.splitlines()
+        if case.where == "missing":
+            # cmd.exe itself complains first that it finds no Tolvane.exe.
+            self.assertIn("Tolvane.exe", lines[0] if lines else "", "cmd.exe's complaint")
+            lines = lines[1:]
+        self.assertEqual(lines, case.output, "what the batch file printed")
+        if result is None:
+            return
+        self.assertIsNone(result.failure)
+        self.assertEqual(result.exit_code, case.code)
+        self.assertGreaterEqual(result.exit_after_visible_ms, case.min_ms,
+                                "the time from the window's appearance to the program's end")
+        if case.options is not None:
+            shown = [c.text for c in result.window().visible_children("Button")
                      if e2e.row_id(1) <= c.id <= e2e.row_id(e2e.max_rows())]
-            if shown != case.options:
-                problems.append(f"the dialog showed the options {shown!r},"
-                                f" expected {case.options!r}")
-    return problems
+            self.assertEqual(shown, case.options)
 
-
-def check_files():
-    problems = []
-    bats = sorted(p.name for p in EXAMPLES.glob("*.bat"))
-    if not bats:
-        problems.append(f"no batch files in {EXAMPLES}")
-    for name in bats:
-        data = (EXAMPLES / name).read_bytes()
-        if data.count(b"\n") != data.count(b"\r\n") or not data.endswith(b"\r\n"):
-            problems.append(f"{name}: every line must end with CRLF")
-        if any(byte > 0x7F for byte in data):
-            problems.append(f"{name}: not plain ASCII (cmd.exe reads it in the OEM code page)")
-        if not any(case.bat == name for case in CASES.values()):
-            problems.append(f"{name}: no case runs it")
-    for name, case in CASES.items():
-        if case.bat not in bats:
-            problems.append(f"case {name}: {case.bat} does not exist")
-    return problems
+    def check_files(self):
+        bats = sorted(p.name for p in EXAMPLES.glob("*.bat"))
+        self.assertTrue(bats, f"no batch files in {EXAMPLES}")
+        for name in bats:
+            with self.subTest(name):
+                data = (EXAMPLES / name).read_bytes()
+                self.assertEqual(data.count(b"\n"), data.count(b"\r\n"), "lines end with CRLF")
+                self.assertTrue(data.endswith(b"\r\n"), "the last line too")
+                # cmd.exe reads it in the OEM code page.
+                self.assertTrue(data.isascii(), "plain ASCII")
+                self.assertIn(name, {case.bat for case in CASES.values()}, "no case runs it")
+        for name, case in CASES.items():
+            self.assertIn(case.bat, bats, f"case {name}: no such file")
 
 
 def main():
@@ -180,17 +179,11 @@ def main():
     if options.list:
         print("\n".join(CASES))
         return 0
-    if options.check_files:
-        problems = check_files()
-    elif options.case:
-        problems = run_case(CASES[options.case])
-    else:
+    if not (options.check_files or options.case):
         parser.error("give a case, --list or --check-files")
-    for problem in problems:
-        print("FAIL: " + problem)
-    if not problems:
-        print("ok")
-    return 1 if problems else 0
+    test = Example("check_files" if options.check_files else "run_case")
+    test.case = options.case
+    return 0 if unittest.TextTestRunner(verbosity=2).run(test).wasSuccessful() else 1
 
 
 if __name__ == "__main__":

@@ -11,7 +11,6 @@ certificate must fail with a message and leave nothing behind."""
 
 import hashlib
 import os
-import struct
 import subprocess
 import sys
 import tempfile
@@ -19,6 +18,8 @@ import zipfile
 from pathlib import Path
 
 ROOT = Path(__file__).resolve().parents[2]
+sys.path.insert(0, str(ROOT / "tests" / "hardening"))
+import check_pe  # noqa: E402
 PICTURES = ["docs/img/" + path.name for path in sorted((ROOT / "docs" / "img").glob("*.png"))]
 EXPECTED = ["Tolvane.exe", "README.md", "docs/guida.md", "LICENSE", *PICTURES, "SHA256SUMS"]
 URL = "https://github.com/tolvane/tolvane/releases/download/v1.00/Tolvane-1.00-win64.zip"
@@ -36,18 +37,6 @@ def build(work, name, *options, env=None, check=True):
                           *options], check=check, stdout=subprocess.DEVNULL,
                          stderr=subprocess.PIPE, text=True, env=env)
     return output if check else run.stderr
-
-
-def pe_time_stamp(exe):
-    if exe[:2] != b"MZ":
-        raise ValueError("not an MZ executable")
-    header = struct.unpack_from("<I", exe, 0x3C)[0]
-    if exe[header:header + 4] != b"PE\0\0":
-        raise ValueError("no PE header")
-    machine, _, time_stamp = struct.unpack_from("<HHI", exe, header + 4)
-    if machine != 0x8664:
-        raise ValueError(f"machine {machine:#x} is not x86-64")
-    return time_stamp
 
 
 def check(first, second, build_exe):
@@ -77,11 +66,10 @@ def check_archive(path, exe=None):
             problems.append(f"{name} in the archive differs from the source file")
     if exe is not None and data["Tolvane.exe"] != exe:
         problems.append("Tolvane.exe in the archive differs from the one built")
-    try:
-        if pe_time_stamp(data["Tolvane.exe"]) != 0:
-            problems.append("Tolvane.exe carries a link time stamp")
-    except ValueError as error:
-        problems.append(f"Tolvane.exe: {error}")
+    # The hardening checks, the time stamp's among them.
+    for name, passed, detail in check_pe.check(data["Tolvane.exe"]):
+        if not passed:
+            problems.append(f"Tolvane.exe fails the check {name!r} ({detail})")
     if b"Copyright (c) 2026 Tolvane contributors" not in data["LICENSE"]:
         problems.append("LICENSE lacks the copyright line")
 

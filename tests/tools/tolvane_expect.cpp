@@ -1,7 +1,8 @@
 // Prints as JSON what the program's portable logic says its windows show, so
 // that the end-to-end tests hold Tolvane.exe to the logic, not to a copy.
 //
-//     tolvane_expect                          layouts, texts and captions
+//     tolvane_expect                          control ids, layouts in pixels,
+//                                             texts, captions and first shows
 //     tolvane_expect announce NUMBER CAPTION  the countdown's sentence for 0
 //         to 300 seconds left, with row NUMBER (0: none) selected and
 //         captioned CAPTION (ASCII)
@@ -9,71 +10,32 @@
 #include "dialog/control_ids.h"
 #include "dialog/dialog_layout.h"
 #include "dialog/dialog_setup.h"
+#include "json_writer.h"
+#include "platform/show_state.h"
 #include "startup/usage_text.h"
 
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
-#include <initializer_list>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace {
 
-// Everything outside printable ASCII as \uXXXX (UTF-16), so that CR, TAB,
-// accents and characters beyond the BMP reach Python unchanged.
-std::string Quoted(std::wstring_view text) {
-    std::string out = "\"";
-    const auto escape = [&out](unsigned unit) {
-        char buffer[16];
-        std::snprintf(buffer, sizeof buffer, "\\u%04X", unit);
-        out += buffer;
-    };
-    for (const wchar_t c : text) {
-        const auto code = static_cast<unsigned>(c);
-        if (code == '"' || code == '\\') {
-            out += {'\\', static_cast<char>(code)};
-        } else if (code >= 0x20 && code < 0x7F) {
-            out += static_cast<char>(code);
-        } else if (code > 0xFFFF) {
-            escape(0xD800 + ((code - 0x10000) >> 10));
-            escape(0xDC00 + ((code - 0x10000) & 0x3FF));
-        } else {
-            escape(code);
-        }
-    }
-    return out + "\"";
-}
-
-std::string Numbers(std::initializer_list<double> values) {
-    std::string out;
-    for (const double value : values) {
-        char buffer[32];
-        std::snprintf(buffer, sizeof buffer, "%s%g", out.empty() ? "[" : ", ", value);
-        out += buffer;
-    }
-    return out + "]";
-}
-
-// The client size and each shown control's box by control id, in twips, or
-// in pixels at `dpi` converted as the window converts them.
-std::string Layout(int rows, int dpi) {
+// The client size and each shown control's box by control id, in pixels at
+// `dpi` converted as the window converts them.
+void Layout(JsonWriter& json, int rows, int dpi) {
     const DialogGeometry g = LayoutFor(rows);
-    const auto box = [dpi](const TwipsRect& r) {
-        if (dpi == 0) {
-            return Numbers({r.left, r.top, r.width, r.height});
-        }
-        const PixelRect p = TwipsToPixels(r, dpi);
-        return Numbers({1.0 * p.left, 1.0 * p.top, 1.0 * p.width, 1.0 * p.height});
-    };
-    std::string out = "{\"client\": " + (dpi ? Numbers({1.0 * TwipsToPixels(g.clientWidth, dpi),
-                                                        1.0 * TwipsToPixels(g.clientHeight, dpi)})
-                                             : Numbers({g.clientWidth, g.clientHeight}));
+    json.BeginObject().Key("client").BeginArray();
+    json.Int(TwipsToPixels(g.clientWidth, dpi)).Int(TwipsToPixels(g.clientHeight, dpi));
+    json.EndArray().Key("controls").BeginObject();
     const auto add = [&](int id, const TwipsRect& rect) {
-        out += (id == kIdTesto ? ", \"controls\": {\"" : ", \"") + std::to_string(id) +
-               "\": " + box(rect);
+        const PixelRect p = TwipsToPixels(rect, dpi);
+        json.Key(std::to_string(id)).BeginArray();
+        json.Int(p.left).Int(p.top).Int(p.width).Int(p.height).EndArray();
     };
     add(kIdTesto, g.lblTesto);
     add(kIdFrame, g.frmSceltaFrame);
@@ -83,53 +45,75 @@ std::string Layout(int rows, int dpi) {
     add(kIdOk, g.cmdOk);
     add(kIdAnnulla, g.cmdAnnulla);
     add(kIdTempo, g.lblTempo);
-    return out + "}}";
+    json.EndObject().EndObject();
 }
 
 // A list of `text(seconds)` for every countdown from 0 to 300 seconds.
-std::string BySeconds(const std::function<std::wstring(std::int32_t)>& text) {
-    std::string out;
+void BySeconds(JsonWriter& json, const std::function<std::wstring(std::int32_t)>& text) {
+    json.BeginArray();
     for (std::int32_t seconds = 0; seconds <= kMaxTimeoutSeconds; ++seconds) {
-        out += (seconds ? ", " : "[") + Quoted(text(seconds));
+        json.String(text(seconds));
     }
-    return out + "]";
+    json.EndArray();
 }
 
-void PrintFacts() {
-    std::printf("{\"max_rows\": %d,\n \"captions\": {\"title\": %s, \"prompt\": %s, \"ok\": %s, "
-                "\"annulla\": %s, \"usage_box\": %s},\n \"usage\": %s,\n \"countdown\": %s,\n "
-                "\"layout\": [",
-                kMaxOptions, Quoted(kDefaultCaption).c_str(), Quoted(kDefaultPrompt).c_str(),
-                Quoted(kOkCaption).c_str(), Quoted(kAnnullaCaption).c_str(),
-                Quoted(kAppTitle).c_str(), Quoted(UsageText()).c_str(),
-                BySeconds(CountdownText).c_str());
-    for (int rows = 0; rows <= kMaxOptions; ++rows) {
-        std::printf("%s\n  {\"twips\": %s", rows ? "," : "", Layout(rows, 0).c_str());
-        for (const int dpi : {96, 120, 144, 168, 192}) {
-            std::printf(",\n   \"%d\": %s", dpi, Layout(rows, dpi).c_str());
-        }
-        std::printf("}");
+void Facts(JsonWriter& json) {
+    json.BeginObject().Key("ids").BeginObject();
+    const std::pair<const char*, int> ids[] = {
+        {"kIdOk", kIdOk},       {"kIdAnnulla", kIdAnnulla}, {"kIdTesto", kIdTesto},
+        {"kIdFrame", kIdFrame}, {"kIdTempo", kIdTempo},     {"kIdFirstOption", kIdFirstOption}};
+    for (const auto& [name, id] : ids) {
+        json.Key(name).Int(id);
     }
-    std::printf("]}\n");
+    json.EndObject().Key("captions").BeginObject();
+    const std::pair<const char*, const wchar_t*> captions[] = {{"title", kDefaultCaption},
+                                                               {"prompt", kDefaultPrompt},
+                                                               {"ok", kOkCaption},
+                                                               {"annulla", kAnnullaCaption},
+                                                               {"usage_box", kAppTitle}};
+    for (const auto& [name, caption] : captions) {
+        json.Key(name).String(caption);
+    }
+    json.EndObject().Key("usage").String(UsageText());
+    json.Key("max_rows").Int(kMaxOptions);
+    json.Key("max_spoken").Int(static_cast<long long>(kMaxSpokenLength));
+    json.Key("countdown");
+    BySeconds(json, CountdownText);
+    // For each show command that a launcher may set, 0 to 11, whether the
+    // dialog first shows minimized.
+    json.Key("starts_minimized").BeginArray();
+    for (int command = show_command::kHide; command <= show_command::kForceMinimize; ++command) {
+        json.Bool(InitialShowState(command) == ShowState::Minimized);
+    }
+    json.EndArray().Key("layout").BeginArray();
+    for (int rows = 0; rows <= kMaxOptions; ++rows) {
+        json.BeginObject();
+        for (const int dpi : {96, 120, 144, 168, 192}) {
+            Layout(json.Key(std::to_string(dpi)), rows, dpi);
+        }
+        json.EndObject();
+    }
+    json.EndArray().EndObject();
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
+    JsonWriter json;
     if (argc == 1) {
-        PrintFacts();
+        Facts(json);
     } else if (argc == 4 && std::string_view(argv[1]) == "announce") {
         const int number = std::atoi(argv[2]);
         const std::string_view ascii = argv[3];
         const std::wstring caption(ascii.begin(), ascii.end());
         const auto option =
             number > 0 ? std::optional<SelectedOption>({number, caption}) : std::nullopt;
-        std::printf("%s\n", BySeconds([&](std::int32_t seconds) {
-                                return CountdownAnnouncement(seconds, option);
-                            }).c_str());
+        BySeconds(json,
+                  [&](std::int32_t seconds) { return CountdownAnnouncement(seconds, option); });
     } else {
         std::fprintf(stderr, "usage: tolvane_expect [announce NUMBER CAPTION]\n");
         return 2;
     }
+    std::printf("%s\n", json.Text().c_str());
     return 0;
 }

@@ -38,22 +38,27 @@ TEST(InitialShowState, MinimizedWhenAskedElseNormal) {
 
 TEST(CorrectingShowCommand, TurnsEveryFirstShowIntoAnAcceptableOne) {
     // Whatever the launcher asked and Windows applied to the first show, the
-    // correction is acceptable, and only a hidden or maximized window, or a
-    // minimized one that nobody asked for, needs one.
-    const ShowState all[] = {ShowState::Hidden, ShowState::Normal, ShowState::Minimized,
-                             ShowState::Maximized};
+    // correction gives the state wanted, which is acceptable.
     for (int launcher = show_command::kHide; launcher <= show_command::kForceMinimize; ++launcher) {
         SCOPED_TRACE(launcher);
         const ShowState wanted = InitialShowState(launcher);
         const int correction = CorrectingShowCommand(wanted);
         EXPECT_EQ(StateAfter(correction), wanted);
         EXPECT_TRUE(IsAcceptableShowState(wanted, StateAfter(correction)));
-        for (const ShowState seen : all) {
-            const bool acceptable =
-                seen == ShowState::Normal || (seen == ShowState::Minimized && seen == wanted);
-            EXPECT_EQ(IsAcceptableShowState(wanted, seen), acceptable);
-        }
     }
+}
+
+TEST(IsAcceptableShowState, NormalOrMinimizedWhenAsked) {
+    // Only a hidden or maximized window, or a minimized one that nobody asked
+    // for, needs a correction.
+    using enum ShowState;
+    for (const ShowState wanted : {Normal, Minimized}) {
+        EXPECT_TRUE(IsAcceptableShowState(wanted, Normal));
+        EXPECT_FALSE(IsAcceptableShowState(wanted, Hidden));
+        EXPECT_FALSE(IsAcceptableShowState(wanted, Maximized));
+    }
+    EXPECT_TRUE(IsAcceptableShowState(Minimized, Minimized));
+    EXPECT_FALSE(IsAcceptableShowState(Normal, Minimized));
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "input.h"
 
+#include "window_info.h"
+
 #include <cwctype>
 #include <string>
 
@@ -48,16 +50,13 @@ std::optional<WORD> KeyByName(std::wstring_view name) {
     return std::nullopt;
 }
 
-bool IsExtended(WORD key) {
-    return key == VK_UP || key == VK_DOWN;
-}
-
 INPUT KeyInput(WORD key, bool up) {
     INPUT input{};
     input.type = INPUT_KEYBOARD;
     input.ki.wVk = key;
     input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(key, MAPVK_VK_TO_VSC));
-    input.ki.dwFlags = (up ? KEYEVENTF_KEYUP : 0) | (IsExtended(key) ? KEYEVENTF_EXTENDEDKEY : 0);
+    const bool extended = key == VK_UP || key == VK_DOWN;
+    input.ki.dwFlags = (up ? KEYEVENTF_KEYUP : 0) | (extended ? KEYEVENTF_EXTENDEDKEY : 0);
     return input;
 }
 
@@ -92,15 +91,6 @@ bool CursorAt(POINT point) {
     return GetCursorPos(&cursor) && cursor.x == point.x && cursor.y == point.y;
 }
 
-// A sent message is answered only from the thread's message loop, where Wine
-// also takes in the thread's pending X events.
-void LetWindowCatchUp(HWND window) {
-    for (int round = 0; round < 2; ++round) {
-        DWORD_PTR ignored = 0;
-        SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 1000, &ignored);
-    }
-}
-
 INPUT MouseAt(DWORD flags, POINT point) {
     return MouseInput(flags | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE,
                       Normalized(point.x, GetSystemMetrics(SM_CXSCREEN)),
@@ -118,7 +108,7 @@ bool MoveTo(HWND window, POINT point) {
             return false;
         }
         Sleep(20);
-        LetWindowCatchUp(window);
+        RoundTrip(window, 2);
         int steady = 0;
         for (int sample = 0; sample < 10 && steady < 5; ++sample) {
             Sleep(10);
@@ -189,7 +179,7 @@ bool TypeText(std::wstring_view text) {
 }
 
 bool ClickAt(HWND window, POINT screenPoint) {
-    LetWindowCatchUp(window);
+    RoundTrip(window, 2);
     if (!MoveTo(window, screenPoint)) {
         return false;
     }
@@ -205,7 +195,7 @@ bool ClickAt(HWND window, POINT screenPoint) {
 }
 
 bool DragFromTo(HWND window, POINT from, POINT to) {
-    LetWindowCatchUp(window);
+    RoundTrip(window, 2);
     if (!MoveTo(window, from)) {
         return false;
     }
@@ -218,7 +208,7 @@ bool DragFromTo(HWND window, POINT from, POINT to) {
             return false;
         }
         Sleep(50);
-        LetWindowCatchUp(window);
+        RoundTrip(window, 2);
     }
     return SendAll(release);
 }

@@ -1,58 +1,58 @@
 #include "json_writer.h"
 
+#include <cstdint>
 #include <cstdio>
 
-JsonWriter& JsonWriter::BeginObject() {
-    BeforeValue();
-    text_ += '{';
+JsonWriter& JsonWriter::Open(char bracket) {
+    Value(std::string(1, bracket));
     needComma_ = false;
     return *this;
 }
 
-JsonWriter& JsonWriter::EndObject() {
-    text_ += '}';
+JsonWriter& JsonWriter::Close(char bracket) {
+    text_ += bracket;
     needComma_ = true;
     return *this;
 }
 
-JsonWriter& JsonWriter::BeginArray() {
-    BeforeValue();
-    text_ += '[';
-    needComma_ = false;
-    return *this;
-}
-
-JsonWriter& JsonWriter::EndArray() {
-    text_ += ']';
+JsonWriter& JsonWriter::Value(const std::string& text) {
+    if (needComma_) {
+        text_ += ',';
+    }
+    text_ += text;
     needComma_ = true;
     return *this;
 }
 
 JsonWriter& JsonWriter::Key(std::string_view name) {
-    BeforeValue();
     Ascii(name);
     text_ += ':';
     needComma_ = false;
     return *this;
 }
 
+void JsonWriter::Escape(unsigned unit) {
+    char escape[8];
+    std::snprintf(escape, sizeof escape, "\\u%04x", unit);
+    text_ += escape;
+}
+
 JsonWriter& JsonWriter::String(std::wstring_view value) {
-    BeforeValue();
-    text_ += '"';
-    for (wchar_t c : value) {
-        if (c == L'"' || c == L'\\') {
-            text_ += '\\';
-            text_ += static_cast<char>(c);
-        } else if (c >= 0x20 && c < 0x7F) {
-            text_ += static_cast<char>(c);
+    Value("\"");
+    for (const wchar_t c : value) {
+        const auto code = static_cast<std::uint32_t>(c);
+        if (code == '"' || code == '\\') {
+            text_ += {'\\', static_cast<char>(code)};
+        } else if (code >= 0x20 && code < 0x7F) {
+            text_ += static_cast<char>(code);
+        } else if (code > 0xFFFF) {
+            Escape(0xD800 + ((code - 0x10000) >> 10));
+            Escape(0xDC00 + ((code - 0x10000) & 0x3FF));
         } else {
-            char escape[8];
-            std::snprintf(escape, sizeof escape, "\\u%04x", static_cast<unsigned>(c) & 0xFFFF);
-            text_ += escape;
+            Escape(code);
         }
     }
     text_ += '"';
-    needComma_ = true;
     return *this;
 }
 
@@ -60,39 +60,8 @@ JsonWriter& JsonWriter::Ascii(std::string_view value) {
     return String(std::wstring(value.begin(), value.end()));
 }
 
-JsonWriter& JsonWriter::Int(long long value) {
-    BeforeValue();
-    text_ += std::to_string(value);
-    needComma_ = true;
-    return *this;
-}
-
 JsonWriter& JsonWriter::Number(double value) {
-    BeforeValue();
     char buffer[32];
     std::snprintf(buffer, sizeof buffer, "%.3f", value);
-    text_ += buffer;
-    needComma_ = true;
-    return *this;
-}
-
-JsonWriter& JsonWriter::Bool(bool value) {
-    BeforeValue();
-    text_ += value ? "true" : "false";
-    needComma_ = true;
-    return *this;
-}
-
-JsonWriter& JsonWriter::Null() {
-    BeforeValue();
-    text_ += "null";
-    needComma_ = true;
-    return *this;
-}
-
-void JsonWriter::BeforeValue() {
-    if (needComma_) {
-        text_ += ',';
-    }
-    needComma_ = false;
+    return Value(buffer);
 }

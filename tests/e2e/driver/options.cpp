@@ -25,6 +25,8 @@ bool ParseNumber(const std::wstring& text, long long* value) {
     return *end == L'\0';
 }
 
+namespace {
+
 std::wstring FromUtf8(const std::string& bytes) {
     int length =
         MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
@@ -33,8 +35,6 @@ std::wstring FromUtf8(const std::string& bytes) {
                         length);
     return text;
 }
-
-namespace {
 
 std::optional<std::string> ReadWholeFile(const std::wstring& path) {
     HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,

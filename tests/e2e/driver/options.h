@@ -31,7 +31,6 @@ std::optional<std::wstring> ParseOptions(int argc, wchar_t** argv, Options& opti
 bool ParseNumber(const std::wstring& text, long long* value);
 
 std::vector<std::wstring> Split(std::wstring_view text, wchar_t separator);
-std::wstring FromUtf8(const std::string& bytes);
 
 void WriteOut(HANDLE handle, const std::string& text);
 // Replaces the report file; says on stderr why it could not.

@@ -2,7 +2,6 @@
 
 #include "accessibility_probe.h"
 #include "input.h"
-#include "json_writer.h"
 #include "window_info.h"
 
 namespace {
@@ -140,8 +139,7 @@ bool Session::Attach(const Options& options, JsonWriter& report) {
                 OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_TERMINATE,
                             FALSE, processId_);
             if (process_ == nullptr) {
-                report.Key("error").Ascii("OpenProcess failed");
-                return false;
+                return Fail(report, "OpenProcess failed");
             }
             report.Key("pid").Int(processId_);
             Observe();
@@ -149,8 +147,7 @@ bool Session::Attach(const Options& options, JsonWriter& report) {
         }
         Sleep(kPollMs);
     }
-    report.Key("error").Ascii("no window to attach to");
-    return false;
+    return Fail(report, "no window to attach to");
 }
 
 void Session::Observe() {
@@ -234,47 +231,34 @@ bool Session::NeedWindow(JsonWriter& json) {
     if (window_ != nullptr && IsWindow(window_)) {
         return true;
     }
-    json.Key("error").Ascii(Exited() ? "the process has ended" : "no window: use wait-window");
-    return false;
+    return Fail(json, Exited() ? "the process has ended" : "no window: use wait-window");
 }
 
-bool Session::BringToFront(JsonWriter& json) {
+bool Session::Deliver(const std::function<bool()>& send, const char* failure, JsonWriter& json) {
     if (!EnsureForeground(window_)) {
-        json.Key("error").Ascii("could not make the window the foreground window");
-        return false;
+        return Fail(json, "could not make the window the foreground window");
     }
-    return true;
-}
-
-// Input is queued, not delivered: give the target the chance to take it in
-// before the next step looks at the window. A sent message is answered only
-// once the thread is back in its message loop.
-void Session::Settle() {
-    // Waiting on the process notes the moment it ends, should the input end it.
-    WaitForSingleObject(process_, 30);
-    Exited();
-    for (int round = 0; round < 2 && !Exited() && IsWindow(window_); ++round) {
-        DWORD_PTR ignored = 0;
-        SendMessageTimeoutW(window_, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 1000, &ignored);
-    }
-}
-
-bool Session::FinishClick(POINT point, JsonWriter& json) {
-    if (!BringToFront(json)) {
-        return false;
-    }
-    if (!ClickAt(window_, point)) {
-        json.Key("error").Ascii("the click did not reach the point");
-        return false;
+    if (!send()) {
+        return Fail(json, failure);
     }
     Settle();
     return true;
 }
 
+// Input is queued, not delivered: give the target the chance to take it in
+// before the next step looks at the window.
+void Session::Settle() {
+    // Waiting on the process notes the moment it ends, should the input end it.
+    WaitForSingleObject(process_, 30);
+    if (!Exited() && IsWindow(window_)) {
+        RoundTrip(window_, 2);
+    }
+}
+
 HWND Session::ChildWithId(long long id, JsonWriter& json) {
     const HWND child = FindDescendant(window_, static_cast<int>(id));
     if (child == nullptr) {
-        json.Key("error").Ascii("no child with that id");
+        Fail(json, "no child with that id");
     }
     return child;
 }
@@ -300,24 +284,11 @@ void Session::Finish(JsonWriter& report) {
     DumpWinEvents(report);
     report.Key("killed").Bool(killed_);
     report.Key("timed_out").Bool(timedOut_);
-    report.Key("exit_code");
-    if (exitAt_ && !killed_) {
-        report.Int(exitCode_);
-    } else {
-        report.Null();
-    }
-    report.Key("exit_ms");
-    if (exitAt_ && launched_ && !killed_) {
-        report.Number(*exitAt_);
-    } else {
-        report.Null();
-    }
-    report.Key("exit_after_visible_ms");
-    if (exitAt_ && visibleAt_ && !killed_) {
-        report.Number(*exitAt_ - *visibleAt_);
-    } else {
-        report.Null();
-    }
+    const bool ended = exitAt_ && !killed_;
+    report.Key("exit_code").IntOrNull(ended ? std::optional<long long>(exitCode_) : std::nullopt);
+    report.Key("exit_ms").NumberOrNull(ended && launched_ ? exitAt_ : std::nullopt);
+    report.Key("exit_after_visible_ms")
+        .NumberOrNull(ended && visibleAt_ ? std::optional(*exitAt_ - *visibleAt_) : std::nullopt);
     if (desktop_ != nullptr) {
         CloseDesktop(desktop_);
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "json_writer.h"
 #include "options.h"
 
 #include <windows.h>
@@ -9,8 +10,13 @@
 #include <string>
 #include <vector>
 
-class JsonWriter;
 struct StepArgs;
+
+// Reports `error` as what went wrong with the step or the start; false.
+inline bool Fail(JsonWriter& json, const std::string& error) {
+    json.Key("error").Ascii(error);
+    return false;
+}
 
 struct SeenWindow {
     HWND window;
@@ -68,8 +74,9 @@ class Session {
     // The child with this control id; nullptr, with an error, when there is
     // none.
     HWND ChildWithId(long long id, JsonWriter& json);
-    bool BringToFront(JsonWriter& json);
-    bool FinishClick(POINT point, JsonWriter& json);
+    // Brings the window to the front and gives it the input that `send`
+    // sends; `failure` says what went wrong when `send` fails.
+    bool Deliver(const std::function<bool()>& send, const char* failure, JsonWriter& json);
     void Settle();
     void Kill();
 

@@ -1,7 +1,6 @@
 #include "session.h"
 
 #include "accessibility_probe.h"
-#include "backtraces.h"
 #include "input.h"
 #include "json_writer.h"
 #include "options.h"
@@ -15,6 +14,8 @@ namespace {
 // The wait of wait-window, and of wait-exit unless it says.
 constexpr DWORD kDefaultWaitMs = 15000;
 constexpr DWORD kPollMs = 10;
+
+constexpr char kMissedPoint[] = "the click did not reach the point";
 
 POINT CentreOf(HWND child) {
     RECT rect{};
@@ -69,12 +70,7 @@ void WriteChildState(JsonWriter& json, const ChildState& state, std::optional<do
     json.BeginObject();
     json.Key("visible").Bool(state.visible);
     json.Key("text").String(state.text);
-    json.Key("at_ms");
-    if (at) {
-        json.Number(*at);
-    } else {
-        json.Null();
-    }
+    json.Key("at_ms").NumberOrNull(at);
     json.EndObject();
 }
 
@@ -99,17 +95,15 @@ bool Session::StepWaitWindow(const StepArgs& args, JsonWriter& json) {
         },
         kDefaultWaitMs);
     if (!ok) {
-        json.Key("error").Ascii(Exited() ? "the process ended without that window"
-                                         : "timed out waiting for the window");
-        return false;
+        return Fail(json, Exited() ? "the process ended without that window"
+                                   : "timed out waiting for the window");
     }
     window_ = found;
     // Visible is not yet done showing: a round trip through the program's
     // message loop lets it finish, and the events that it raised meanwhile
     // are recorded now, while the names they announce still hold (input
     // from the next step may change them).
-    DWORD_PTR ignored = 0;
-    SendMessageTimeoutW(found, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 1000, &ignored);
+    RoundTrip(found);
     TakeInMessages();
     return true;
 }
@@ -122,14 +116,13 @@ bool Session::StepDump(const StepArgs&, JsonWriter& json) {
 
 bool Session::StepClick(const StepArgs& args, JsonWriter& json) {
     const HWND child = ChildWithId(args.numbers[0], json);
-    if (child == nullptr) {
-        return false;
-    }
-    return FinishClick(CentreOf(child), json);
+    return child != nullptr &&
+           Deliver([&] { return ClickAt(window_, CentreOf(child)); }, kMissedPoint, json);
 }
 
 bool Session::StepClickClient(const StepArgs& args, JsonWriter& json) {
-    return FinishClick(OnScreen(window_, args.numbers[0], args.numbers[1]), json);
+    const POINT point = OnScreen(window_, args.numbers[0], args.numbers[1]);
+    return Deliver([&] { return ClickAt(window_, point); }, kMissedPoint, json);
 }
 
 bool Session::StepDrag(const StepArgs& args, JsonWriter& json) {
@@ -139,62 +132,34 @@ bool Session::StepDrag(const StepArgs& args, JsonWriter& json) {
     }
     const POINT from = CentreOf(child);
     const POINT to = OnScreen(window_, args.numbers[1], args.numbers[2]);
-    if (!BringToFront(json)) {
-        return false;
-    }
-    if (!DragFromTo(window_, from, to)) {
-        json.Key("error").Ascii("the press did not reach the point");
-        return false;
-    }
-    Settle();
-    return true;
+    return Deliver([&] { return DragFromTo(window_, from, to); },
+                   "the press did not reach the point", json);
 }
 
 bool Session::StepClickClose(const StepArgs&, JsonWriter& json) {
-    std::optional<POINT> point = CloseBoxPoint(window_);
+    const std::optional<POINT> point = CloseBoxPoint(window_);
     if (!point) {
-        json.Key("error").Ascii("the window has no close box");
-        return false;
+        return Fail(json, "the window has no close box");
     }
-    return FinishClick(*point, json);
+    return Deliver([&] { return ClickAt(window_, *point); }, kMissedPoint, json);
 }
 
 bool Session::StepKey(const StepArgs& args, JsonWriter& json) {
-    std::optional<KeyChord> chord = ParseKeyChord(args.words[0]);
+    const std::optional<KeyChord> chord = ParseKeyChord(args.words[0]);
     if (!chord) {
-        json.Key("error").Ascii("unknown key");
-        return false;
+        return Fail(json, "unknown key");
     }
-    if (!BringToFront(json)) {
-        return false;
-    }
-    if (!SendKeyChord(*chord)) {
-        json.Key("error").Ascii("SendInput failed");
-        return false;
-    }
-    Settle();
-    return true;
+    return Deliver([&] { return SendKeyChord(*chord); }, "SendInput failed", json);
 }
 
 bool Session::StepType(const StepArgs& args, JsonWriter& json) {
-    if (!BringToFront(json)) {
-        return false;
-    }
-    if (!TypeText(args.text)) {
-        json.Key("error").Ascii("SendInput failed");
-        return false;
-    }
-    Settle();
-    return true;
+    return Deliver([&] { return TypeText(args.text); }, "SendInput failed", json);
 }
 
 bool Session::StepPost(const StepArgs& args, JsonWriter& json) {
-    if (!PostMessageW(window_, static_cast<UINT>(args.numbers[0]),
-                      static_cast<WPARAM>(args.Number(1, 0)), 0)) {
-        json.Key("error").Ascii("PostMessageW failed");
-        return false;
-    }
-    return true;
+    return PostMessageW(window_, static_cast<UINT>(args.numbers[0]),
+                        static_cast<WPARAM>(args.Number(1, 0)), 0) ||
+           Fail(json, "PostMessageW failed");
 }
 
 bool Session::StepSend(const StepArgs& args, JsonWriter&) {
@@ -235,11 +200,7 @@ bool Session::StepInk(const StepArgs& args, JsonWriter& json) {
     // Whatever is queued for the window, its painting included, is done
     // before the screen is read.
     Settle();
-    if (!DumpInk(json, child)) {
-        json.Key("error").Ascii("could not read the screen");
-        return false;
-    }
-    return true;
+    return DumpInk(json, child) || Fail(json, "could not read the screen");
 }
 
 bool Session::StepAccessible(const StepArgs& args, JsonWriter& json) {
@@ -270,16 +231,14 @@ bool Session::StepWaitExit(const StepArgs& args, JsonWriter& json) {
         return true;
     }
     timedOut_ = true;
-    json.Key("threads").String(ThreadBacktraces(processId_));
     Kill();
     std::string error = "timed out";
     if (allowed < asked) {
         error += " after " + std::to_string(static_cast<long long>(allowed)) + " of the " +
                  std::to_string(timeout) + " ms asked for: the run's --timeout cut the wait short";
     }
-    error += killed_ ? "; the process was killed" : "; the process ended while it was looked at";
-    json.Key("error").Ascii(error);
-    return false;
+    error += killed_ ? "; the process was killed" : "; the process ended just then";
+    return Fail(json, error);
 }
 
 bool Session::StepEndProcess(const StepArgs& args, JsonWriter& json) {
@@ -354,9 +313,7 @@ const StepEntry kSteps[] = {
      ArgKind::Numbers, 1, 1, true, &Session::StepInk},
     {L"accessible", "accessible:ID", "what a screen reader reads of a child, or of the window (0)",
      ArgKind::Numbers, 1, 1, true, &Session::StepAccessible},
-    {L"wait-exit", "wait-exit[:MS]",
-     "wait for the process to end; on timeout the report gets winedbg's backtraces of its "
-     "threads, then it is killed",
+    {L"wait-exit", "wait-exit[:MS]", "wait for the process to end; killed on timeout",
      ArgKind::Numbers, 0, 1, false, &Session::StepWaitExit},
     {L"end-process", "end-process[:MS]",
      "end the process from outside; wait for every window seen to go", ArgKind::Numbers, 0, 1,
@@ -396,21 +353,16 @@ bool Session::RunStep(const std::wstring& step, JsonWriter& json) {
     const std::wstring name = step.substr(0, step.find(L':'));
     json.BeginObject();
     json.Key("step").String(step);
-    json.Key("started_ms");
-    if (std::optional<double> since = SinceVisible()) {
-        json.Number(*since);
-    } else {
-        json.Null();
-    }
+    json.Key("started_ms").NumberOrNull(SinceVisible());
     bool ok = false;
     const StepEntry* entry = nullptr;
     for (const StepEntry& candidate : kSteps) {
         entry = name == candidate.name ? &candidate : entry;
     }
     if (entry == nullptr) {
-        json.Key("error").Ascii("unknown step");
+        Fail(json, "unknown step");
     } else if (const std::optional<StepArgs> args = ParseStepArgs(*entry, step); !args) {
-        json.Key("error").Ascii(std::string("usage: ") + entry->usage);
+        Fail(json, std::string("usage: ") + entry->usage);
     } else if (!entry->needsWindow || NeedWindow(json)) {
         ok = (this->*entry->run)(*args, json);
     }

@@ -35,8 +35,6 @@ int wmain(int argc, wchar_t** argv) {
 
     JsonWriter report;
     report.BeginObject();
-    report.Key("screen");
-    DumpScreen(report);
 
     Session session;
     session.SetDeadline(options.timeoutMs);

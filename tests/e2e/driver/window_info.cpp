@@ -46,39 +46,15 @@ void WriteRect(JsonWriter& json, const RECT& rect) {
     json.BeginArray().Int(rect.left).Int(rect.top).Int(rect.right).Int(rect.bottom).EndArray();
 }
 
-bool IsButtonClass(const std::wstring& className) {
-    return lstrcmpiW(className.c_str(), L"Button") == 0;
-}
-
-bool IsStaticClass(const std::wstring& className) {
-    return lstrcmpiW(className.c_str(), L"Static") == 0;
-}
-
-void WriteControlId(JsonWriter& json, HWND window) {
-    if (window == nullptr) {
-        json.Null();
-        return;
-    }
-    json.Int(GetDlgCtrlID(window));
-}
-
-// Where the focus and activation of the window's thread are, as the system
-// sees them; this works across processes.
+// The control id of the child that has the focus of the window's thread, as
+// the system sees it (this works across processes); null when no child has it.
 void DumpThreadFocus(JsonWriter& json, HWND top) {
     GUITHREADINFO info{};
     info.cbSize = sizeof info;
-    DWORD threadId = GetWindowThreadProcessId(top, nullptr);
-    bool known = GetGUIThreadInfo(threadId, &info) != 0;
-    json.Key("focus");
-    if (!known || info.hwndFocus == nullptr) {
-        json.Null();
-    } else {
-        json.BeginObject();
-        json.Key("is_top").Bool(info.hwndFocus == top);
-        json.Key("id");
-        WriteControlId(json, info.hwndFocus == top ? nullptr : info.hwndFocus);
-        json.EndObject();
-    }
+    const bool known = GetGUIThreadInfo(GetWindowThreadProcessId(top, nullptr), &info) != 0;
+    const bool child = known && info.hwndFocus != nullptr && info.hwndFocus != top;
+    json.Key("focus").IntOrNull(child ? std::optional<long long>(GetDlgCtrlID(info.hwndFocus))
+                                      : std::nullopt);
 }
 
 void DumpChild(JsonWriter& json, HWND top, HWND child) {
@@ -95,16 +71,13 @@ void DumpChild(JsonWriter& json, HWND top, HWND child) {
     // Visible means shown with all its parents, which is what a user sees.
     json.Key("visible").Bool(IsWindowVisible(child) != 0);
     json.Key("enabled").Bool(IsWindowEnabled(child) != 0);
-    json.Key("check");
     DWORD_PTR check = 0;
-    if (IsButtonClass(className) && SendWithTimeout(child, BM_GETCHECK, 0, 0, &check)) {
-        json.Int(static_cast<long long>(check));
-    } else {
-        json.Null();
-    }
+    const bool checkable = lstrcmpiW(className.c_str(), L"Button") == 0 &&
+                           SendWithTimeout(child, BM_GETCHECK, 0, 0, &check);
+    json.Key("check").IntOrNull(checkable ? std::optional<long long>(check) : std::nullopt);
     json.Key("icon");
     DWORD_PTR icon = 0;
-    if (IsStaticClass(className) && (style & SS_TYPEMASK) == SS_ICON) {
+    if (lstrcmpiW(className.c_str(), L"Static") == 0 && (style & SS_TYPEMASK) == SS_ICON) {
         SendWithTimeout(child, STM_GETICON, 0, 0, &icon);
         json.Bool(icon != 0);
     } else {
@@ -160,6 +133,13 @@ std::wstring ClassName(HWND window) {
     return std::wstring(name, length > 0 ? length : 0);
 }
 
+void RoundTrip(HWND window, int rounds) {
+    for (int round = 0; round < rounds; ++round) {
+        DWORD_PTR ignored = 0;
+        SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 1000, &ignored);
+    }
+}
+
 HWND FindDescendant(HWND top, int id) {
     for (HWND child : Descendants(top)) {
         if (GetDlgCtrlID(child) == id) {
@@ -200,13 +180,6 @@ void DumpWindow(JsonWriter& json, HWND top) {
         DumpChild(json, top, child);
     }
     json.EndArray();
-    json.EndObject();
-}
-
-void DumpScreen(JsonWriter& json) {
-    json.BeginObject();
-    json.Key("width").Int(GetSystemMetrics(SM_CXSCREEN));
-    json.Key("height").Int(GetSystemMetrics(SM_CYSCREEN));
     json.EndObject();
 }
 

@@ -17,6 +17,12 @@ std::vector<DWORD> ChildProcesses(DWORD processId);
 std::wstring WindowText(HWND window);
 std::wstring ClassName(HWND window);
 
+// Sends the window's thread an empty message, `rounds` times, and waits up to a
+// second for each answer. A sent message is answered only from the thread's
+// message loop, where Wine also takes in the thread's pending X events: once
+// it answers, the thread has taken in what was queued for it before.
+void RoundTrip(HWND window, int rounds = 1);
+
 // The first window below `top` (at any depth) with this control id.
 HWND FindDescendant(HWND top, int id);
 
@@ -25,9 +31,6 @@ RECT RectInClient(HWND top, HWND window);
 
 // The whole state of a top-level window and its children.
 void DumpWindow(JsonWriter& json, HWND top);
-
-// Size of the primary screen.
-void DumpScreen(JsonWriter& json);
 
 // What is drawn on a window, read back from the screen: the bounding box,
 // relative to the window, of the pixels that differ from its background (its
