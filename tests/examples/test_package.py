@@ -14,6 +14,7 @@ import os
 import subprocess
 import sys
 import tempfile
+import unittest
 import zipfile
 from pathlib import Path
 
@@ -39,53 +40,41 @@ def build(work, name, *options, env=None, check=True):
     return output if check else run.stderr
 
 
-def check(first, second, build_exe):
-    problems = []
-    if first.read_bytes() != second.read_bytes():
-        problems.append("two clean builds gave different archives")
-    return problems + check_archive(first, build_exe.read_bytes())
+class ArchiveChecks(unittest.TestCase):
+    def setUp(self):
+        work = tempfile.TemporaryDirectory(prefix="tolvane-package-")
+        self.addCleanup(work.cleanup)
+        self.work = Path(work.name)
+
+    def check_archive(self, path, exe=None):
+        """The files, dates, sources and SHA256SUMS of one archive; Tolvane.exe
+        must be the bytes `exe`, when given."""
+        with zipfile.ZipFile(path) as archive:
+            self.assertEqual(archive.namelist(), EXPECTED)
+            self.assertIsNone(archive.testzip(), "an entry fails its CRC check")
+            data = {name: archive.read(name) for name in EXPECTED}
+            for entry in archive.infolist():
+                self.assertEqual(entry.date_time, (2026, 1, 1, 0, 0, 0), entry.filename)
+        for name in ("README.md", "docs/guida.md", "LICENSE", *PICTURES):
+            self.assertEqual(data[name], (ROOT / name).read_bytes(), f"{name} differs")
+        if exe is not None:
+            self.assertEqual(data["Tolvane.exe"], exe, "not the Tolvane.exe built")
+        # The hardening checks, the time stamp's among them.
+        for name, passed, detail in check_pe.check(data["Tolvane.exe"]):
+            self.assertTrue(passed, f"Tolvane.exe fails the check {name!r} ({detail})")
+        self.assertIn(b"Copyright (c) 2026 Tolvane contributors", data["LICENSE"])
+        listed = dict(reversed(line.split("  ", 1))
+                      for line in data["SHA256SUMS"].decode("ascii").splitlines())
+        self.assertEqual(sorted(listed), sorted(EXPECTED[:-1]))
+        for name, digest in listed.items():
+            self.assertEqual(hashlib.sha256(data[name]).hexdigest(), digest, name)
 
 
-def check_archive(path, exe=None):
-    """The files, dates, sources and SHA256SUMS of one archive; Tolvane.exe
-    must be the bytes `exe`, when given."""
-    problems = []
-    with zipfile.ZipFile(path) as archive:
-        names = archive.namelist()
-        if names != EXPECTED:
-            return [f"the archive holds {names}, expected {EXPECTED}"]
-        if archive.testzip() is not None:
-            problems.append("an entry fails its CRC check")
-        data = {name: archive.read(name) for name in names}
-        for entry in archive.infolist():
-            if entry.date_time != (2026, 1, 1, 0, 0, 0):
-                problems.append(f"{entry.filename} is dated {entry.date_time}")
-
-    for name in ("README.md", "docs/guida.md", "LICENSE", *PICTURES):
-        if data[name] != (ROOT / name).read_bytes():
-            problems.append(f"{name} in the archive differs from the source file")
-    if exe is not None and data["Tolvane.exe"] != exe:
-        problems.append("Tolvane.exe in the archive differs from the one built")
-    # The hardening checks, the time stamp's among them.
-    for name, passed, detail in check_pe.check(data["Tolvane.exe"]):
-        if not passed:
-            problems.append(f"Tolvane.exe fails the check {name!r} ({detail})")
-    if b"Copyright (c) 2026 Tolvane contributors" not in data["LICENSE"]:
-        problems.append("LICENSE lacks the copyright line")
-
-    listed = {}
-    for line in data["SHA256SUMS"].decode("ascii").splitlines():
-        digest, separator, name = line.partition("  ")
-        if not separator or len(digest) != 64:
-            problems.append(f"SHA256SUMS: malformed line {line!r}")
-            continue
-        listed[name] = digest
-    if sorted(listed) != sorted(EXPECTED[:-1]):
-        problems.append(f"SHA256SUMS lists {sorted(listed)}, expected {sorted(EXPECTED[:-1])}")
-    for name, digest in listed.items():
-        if name in data and hashlib.sha256(data[name]).hexdigest() != digest:
-            problems.append(f"SHA256SUMS: wrong digest for {name}")
-    return problems
+class ReproducibleTest(ArchiveChecks):
+    def test_two_clean_builds_give_the_same_archive(self):
+        first = build(self.work, "one")
+        self.assertEqual(first.read_bytes(), build(self.work, "two").read_bytes())
+        self.check_archive(first, (self.work / "one" / "build" / "Tolvane.exe").read_bytes())
 
 
 def throwaway_certificate(work):
@@ -112,81 +101,62 @@ def version_record(exe):
             for key, value in table.entries.items()}
 
 
-def check_signed(work):
-    import jsonschema
-    import yaml
-    sys.path.insert(0, str(ROOT / "tests" / "e2e"))
-    import tolvane_e2e
+class SignedTest(ArchiveChecks):
+    def test_signed_archive_and_manifests(self):
+        import jsonschema
+        import yaml
+        sys.path.insert(0, str(ROOT / "tests" / "e2e"))
+        import tolvane_e2e
 
-    throwaway_certificate(work)
-    pfx = str(work / "signer.pfx")
-    problems = []
-    # A failure must say why and leave no archive behind (nor anything else).
-    for name, pfx_file, password, said in (("wrong-password", pfx, "sbagliata", "signing with"),
-                                           ("missing-pfx", pfx + ".missing", "", "not a file")):
-        env = dict(os.environ, TOLVANE_SIGN_PFX=pfx_file, TOLVANE_SIGN_PASSWORD=password)
-        stderr = build(work, name, "--release-url", URL, env=env, check=False)
-        left = sorted(p.name for p in (work / name).glob("*") if p.name != "build")
-        if said not in stderr or left:
-            problems.append(f"{name}: said {stderr!r}, left {left}")
+        work = self.work
+        throwaway_certificate(work)
+        pfx = str(work / "signer.pfx")
+        # A failure must say why and leave no archive behind (nor anything else).
+        for name, pfx_file, password, said in (
+                ("wrong-password", pfx, "sbagliata", "signing with"),
+                ("missing-pfx", pfx + ".missing", "", "not a file")):
+            with self.subTest(name):
+                env = dict(os.environ, TOLVANE_SIGN_PFX=pfx_file, TOLVANE_SIGN_PASSWORD=password)
+                self.assertIn(said, build(work, name, "--release-url", URL, env=env, check=False))
+                self.assertEqual([p.name for p in (work / name).glob("*") if p.name != "build"],
+                                 [])
 
-    env = dict(os.environ, TOLVANE_SIGN_PFX=pfx,
-               TOLVANE_SIGN_PASSWORD=(work / "password").read_text())
-    archive = build(work, "signed", "--release-url", URL, env=env)
-    problems += check_archive(archive)  # SHA256SUMS lists the signed bytes
-    exe = work / "Tolvane.exe"
-    exe.write_bytes(zipfile.ZipFile(archive).read("Tolvane.exe"))
-    verify = subprocess.run(["osslsigncode", "verify", "-CAfile", str(work / "ca.pem"),
-                             "-in", str(exe)], capture_output=True, text=True)
-    if verify.returncode != 0:
-        problems.append("the signature does not verify:\n" + verify.stdout + verify.stderr)
-    # Without its signature it is the exe built, and so reproducible.
-    built = (work / "signed" / "build" / "Tolvane.exe").read_bytes()
-    subprocess.run(["osslsigncode", "remove-signature", "-in", str(exe), "-out",
-                    str(work / "unsigned.exe")], capture_output=True)
-    if (exe.read_bytes() == built or (work / "unsigned.exe").read_bytes() != built
-            or version_record(exe.read_bytes()) != version_record(built)):
-        problems.append("Tolvane.exe is not the exe built plus a signature, or lost its "
-                        "version record")
-    run = tolvane_e2e.run("/Option a /Default 1 /Timeout 1", steps=["wait-exit:10000"], exe=exe)
-    if run.failure or run.exit_code != 1:
-        problems.append(f"the signed exe under Wine: {run.failure}, exit code {run.exit_code}")
+        env = dict(os.environ, TOLVANE_SIGN_PFX=pfx,
+                   TOLVANE_SIGN_PASSWORD=(work / "password").read_text())
+        archive = build(work, "signed", "--release-url", URL, env=env)
+        self.check_archive(archive)  # SHA256SUMS lists the signed bytes
+        exe = work / "Tolvane.exe"
+        exe.write_bytes(zipfile.ZipFile(archive).read("Tolvane.exe"))
+        verify = subprocess.run(["osslsigncode", "verify", "-CAfile", str(work / "ca.pem"),
+                                 "-in", str(exe)], capture_output=True, text=True)
+        self.assertEqual(verify.returncode, 0, verify.stdout + verify.stderr)
+        # Without its signature it is the exe built, and so reproducible.
+        built = (work / "signed" / "build" / "Tolvane.exe").read_bytes()
+        subprocess.run(["osslsigncode", "remove-signature", "-in", str(exe), "-out",
+                        str(work / "unsigned.exe")], capture_output=True)
+        self.assertNotEqual(exe.read_bytes(), built)
+        self.assertEqual((work / "unsigned.exe").read_bytes(), built)
+        self.assertEqual(version_record(exe.read_bytes()), version_record(built))
+        run = tolvane_e2e.run("/Option a /Default 1 /Timeout 1", steps=["wait-exit:10000"],
+                              exe=exe)
+        self.assertIsNone(run.failure)
+        self.assertEqual(run.exit_code, 1)
 
-    digest = hashlib.sha256(archive.read_bytes()).hexdigest()
-    for name, schema in MANIFESTS.items():
-        try:
-            text = (archive.parent / name).read_text()
-            jsonschema.validate(yaml.safe_load(text),
-                                yaml.safe_load((SCHEMAS / schema).read_text()))
-        except (OSError, jsonschema.ValidationError) as error:
-            problems.append(f"{name}: {error}")
-            continue
-        # A winget manifest names its schema in its first line.
-        line = "# yaml-language-server: $schema=https://aka.ms/winget-" + Path(schema).name
-        if name.endswith("yaml") and not text.startswith(line.replace(".json", ".schema.json")):
-            problems.append(f"{name} does not start with its schema line")
-        if name.endswith(("installer.yaml", ".json")) and digest not in text.lower():
-            problems.append(f"{name} lacks the archive's SHA-256")
-    return problems
-
-
-def main():
-    signed = sys.argv[1:] == ["--signed"]
-    with tempfile.TemporaryDirectory(prefix="tolvane-package-") as work:
-        work = Path(work)
-        if signed:
-            problems = check_signed(work)
-        else:
-            first = build(work, "one")
-            second = build(work, "two")
-            problems = check(first, second, work / "one" / "build" / "Tolvane.exe")
-    for problem in problems:
-        print("FAIL: " + problem)
-    if not problems:
-        print("ok: the signed archive verifies and runs, and its manifests follow the schemas"
-              if signed else "ok: the archive is reproducible, complete and SHA256SUMS holds")
-    return 1 if problems else 0
+        digest = hashlib.sha256(archive.read_bytes()).hexdigest()
+        for name, schema in MANIFESTS.items():
+            with self.subTest(name):
+                text = (archive.parent / name).read_text()
+                jsonschema.validate(yaml.safe_load(text),
+                                    yaml.safe_load((SCHEMAS / schema).read_text()))
+                # A winget manifest names its schema in its first line.
+                if name.endswith("yaml"):
+                    self.assertTrue(text.startswith(
+                        "# yaml-language-server: $schema=https://aka.ms/winget-"
+                        + Path(schema).name.replace(".json", ".schema.json")))
+                if name.endswith(("installer.yaml", ".json")):
+                    self.assertIn(digest, text.lower(), "the archive's SHA-256")
 
 
 if __name__ == "__main__":
-    sys.exit(main())
+    unittest.main(argv=[sys.argv[0], "SignedTest" if sys.argv[1:] == ["--signed"]
+                        else "ReproducibleTest"])
