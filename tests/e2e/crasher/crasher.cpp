@@ -78,25 +78,18 @@ LONG WINAPI EndWithExceptionCode(EXCEPTION_POINTERS* failure) {
     return EXCEPTION_CONTINUE_SEARCH;
 }
 
-// A null destination, which the run-time's wcscpy_s checks: with msvcrt,
-// msvcrt.dll's own, where the program's handler must be.
+// A null destination, which msvcrt.dll's own wcscpy_s checks: the handler
+// must be the DLL's.
 void PassInvalidParameter() {
     SetUnhandledExceptionFilter(EndWithExceptionCode);
-#if defined(__MINGW32__) && !defined(_UCRT)
     const HMODULE msvcrt = GetModuleHandleW(L"msvcrt.dll");
     // Wine's msvcrt.dll has no handler to set; Windows' has.
     if (GetProcAddress(msvcrt, "_set_invalid_parameter_handler") == nullptr) {
         ExitProcess(kNoHandlerInRuntime);
     }
     using WcscpyS = int (*)(wchar_t*, std::size_t, const wchar_t*);
-    const auto wcscpyS =
-        reinterpret_cast<WcscpyS>(reinterpret_cast<void*>(GetProcAddress(msvcrt, "wcscpy_s")));
-#else
-    const auto wcscpyS = wcscpy_s;
-#endif
-    if (wcscpyS != nullptr) {
-        wcscpyS(nullptr, 0, L"");
-    }
+    reinterpret_cast<WcscpyS>(reinterpret_cast<void*>(GetProcAddress(msvcrt, "wcscpy_s")))(nullptr,
+                                                                                           0, L"");
 }
 
 } // namespace
