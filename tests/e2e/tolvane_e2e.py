@@ -339,13 +339,15 @@ def _started(result):
 
 
 def run(tail="", steps=("wait-window", "dump", "key:Enter", "wait-exit"), timeout=30,
-        exe=None, environment=None, show=None, wine_debug=None, own_station=False):
+        exe=None, environment=None, show=None, wine_debug=None, own_station=False,
+        refuse_control=None):
     """Starts Tolvane.exe with this command-line tail and runs the steps, in
     the given Environment or else the shared one. `show` is the launcher's
     STARTUPINFO show command, if any; `wine_debug` a WINEDEBUG setting, whose
     trace ends up in Result.stderr. With `own_station` the program runs on a
     window station of the driver's own, whose windows the steps cannot see:
-    only wait-exit makes sense then."""
+    only wait-exit makes sense then. `refuse_control`: a control id whose
+    creation a CBT hook refuses."""
     env = environment or Environment.get()
     out_file = env.scratch_file(".json")
     args = _driver_command(env, steps, timeout, out_file)
@@ -355,6 +357,8 @@ def run(tail="", steps=("wait-window", "dump", "key:Enter", "wait-exit"), timeou
         args += ["--show", str(show)]
     if own_station:
         args.append("--own-station")
+    if refuse_control is not None:
+        args += ["--refuse-control", str(refuse_control)]
     return _collect(args, env, out_file, timeout, env.scratch_file(".stderr"), wine_debug)
 
 
