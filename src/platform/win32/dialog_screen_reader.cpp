@@ -14,10 +14,12 @@ constexpr int kIdDialog = 0;
 } // namespace
 
 LRESULT DialogScreenReader::AnswerGetObject(HWND window, WPARAM wParam, LPARAM lParam) {
-    // A screen reader is about: the annotations are made before anything is
-    // read out, whichever window it asks first. They load the accessibility
-    // DLLs, so they wait for the first request, and they are made again only
-    // while they could not all be made.
+    // A screen reader is about. The annotations load the accessibility DLLs,
+    // which a run without a screen reader never needs, so they wait for the
+    // first request; every window that carries one (the dialog, the label,
+    // the rows shown) passes its requests here, so they are in place before
+    // any of them is read. They are made again only while they could not
+    // all be made.
     if (!annotated_) {
         annotated_ = Annotate(UiaAnnotations());
     }
