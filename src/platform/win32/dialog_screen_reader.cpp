@@ -14,15 +14,7 @@ constexpr int kIdDialog = 0;
 } // namespace
 
 LRESULT DialogScreenReader::AnswerGetObject(HWND window, WPARAM wParam, LPARAM lParam) {
-    // A screen reader is about. The annotations load the accessibility DLLs,
-    // which a run without a screen reader never needs, so they wait for the
-    // first request; every window that carries one (the dialog, the label,
-    // the rows shown) passes its requests here, so they are in place before
-    // any of them is read. They are made again only while they could not
-    // all be made.
-    if (!annotated_) {
-        annotated_ = Annotate(UiaAnnotations());
-    }
+    AnnotateOnce();
     const int id = window == dialog_.Window() ? kIdDialog : GetDlgCtrlID(window);
     if (!OverridesOf(id)) {
         return 0;
@@ -30,6 +22,19 @@ LRESULT DialogScreenReader::AnswerGetObject(HWND window, WPARAM wParam, LPARAM l
     return ::AnswerGetObject(window, wParam, lParam, [this, id] {
         return OverridesOf(id).value_or(AccessibleOverrides{});
     });
+}
+
+void DialogScreenReader::AnnotateOnce() {
+    // The annotations load the accessibility DLLs, which a run without a
+    // screen reader never needs, so they wait for a screen reader: one that
+    // says it runs, when the dialog is about to show, or else the first
+    // request for an object. Every window that carries one (the dialog, the
+    // label, the rows shown) passes its requests here, so they are in place
+    // before any of them is read. They are made again only while they could
+    // not all be made.
+    if (!annotated_) {
+        annotated_ = Annotate(UiaAnnotations());
+    }
 }
 
 std::optional<AccessibleOverrides> DialogScreenReader::OverridesOf(int id) const {
@@ -99,6 +104,14 @@ std::vector<UiaAnnotation> DialogScreenReader::UiaAnnotations() const {
         annotations.push_back({row, uia_property::kSizeOfSet, long{numOptions}});
     }
     return annotations;
+}
+
+void DialogScreenReader::Showing() {
+    // Narrator, NVDA and JAWS set this flag while they run.
+    BOOL screenReader = FALSE;
+    if (SystemParametersInfoW(SPI_GETSCREENREADER, 0, &screenReader, 0) && screenReader) {
+        AnnotateOnce();
+    }
 }
 
 void DialogScreenReader::Shown() const {

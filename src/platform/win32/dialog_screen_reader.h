@@ -35,12 +35,14 @@ class DialogScreenReader {
     // then passes the message on.
     LRESULT AnswerGetObject(HWND window, WPARAM wParam, LPARAM lParam);
 
-    // The dialog has just been shown for the first time.
+    // The dialog is about to be shown for the first time, and has just been.
+    void Showing();
     void Shown() const;
     // An event asked for the countdown to be read out.
     void AnnounceCountdown() const;
 
   private:
+    void AnnotateOnce();
     std::optional<AccessibleOverrides> OverridesOf(int id) const;
     AccessibleOverrides DialogOverrides() const;
     AccessibleOverrides FrameOverrides() const;

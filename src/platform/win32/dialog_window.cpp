@@ -220,6 +220,7 @@ SIZE DialogWindow::OuterSizeAt(int dpi) const {
 }
 
 void DialogWindow::Show() {
+    screenReader_.Showing();
     // Started from a batch file, the dialog must come up in front so that
     // the user can answer at once, unless the caller asked for it minimized.
     if (ShowFirstTime(window_) == ShowState::Normal) {
