@@ -164,16 +164,21 @@ def write_section(path, text, begin=BEGIN, end=END):
 def compare(stopwatch, tolvane, other, runs):
     this, that = measure_startup(stopwatch, tolvane, other, runs, tail=STARTUP_TAIL)
     # Each round runs both, one right after the other: the difference within
-    # a round is less moved by the load of a busy machine than either time.
+    # a round is less moved by the load of a busy machine than either time,
+    # and the first quartile of each less than its median.
     differences = sorted(a - b for a, b in zip(this, that))
     quarter = len(differences) // 4
+
+    def quartile(values):
+        return sorted(values)[len(values) // 4]
+
     return ("`Tolvane.exe %s`, this build against %s, %d alternating rounds: medians "
-            "%.1f ms and %.1f ms (ratio %.3f); difference within a round, median %+.1f ms, "
-            "middle half %+.1f … %+.1f ms" % (
+            "%.1f ms and %.1f ms (ratio %.3f), first quartiles %.1f ms and %.1f ms (ratio "
+            "%.3f); difference within a round, median %+.1f ms, middle half %+.1f … %+.1f ms" % (
                 STARTUP_TAIL, other, runs, statistics.median(this), statistics.median(that),
-                statistics.median(this) / statistics.median(that),
-                statistics.median(differences), differences[quarter],
-                differences[-1 - quarter]))
+                statistics.median(this) / statistics.median(that), quartile(this),
+                quartile(that), quartile(this) / quartile(that), statistics.median(differences),
+                differences[quarter], differences[-1 - quarter]))
 
 
 def main():
