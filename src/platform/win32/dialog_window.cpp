@@ -186,8 +186,8 @@ bool DialogWindow::CreateControl(const DialogControl& entry, const PixelRect& r)
         return false;
     }
     // Subclassed: the frame for its clicks, the shown rows for their loss
-    // of focus, the countdown for what screen readers hear of it; the rows
-    // that are never shown never get either.
+    // of focus, and these and the countdown label for what screen readers
+    // get of them. The rows that are never shown need neither.
     SUBCLASSPROC proc = nullptr;
     if (entry.id == kIdFrame) {
         proc = FrameProc;
