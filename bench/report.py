@@ -4,7 +4,8 @@
 Expects Wine's environment (WINEPREFIX, DISPLAY) to be set up by bench/run.sh.
 Start-up: Tolvane.exe against the floor program, alternating, ratio of the
 medians. Countdown: exit time minus the moment the dialog became visible
-minus S + 1 seconds. Size and imports: read from the PE file itself."""
+minus S + 1 seconds. Size and imports: read from the PE file itself.
+With --against, only start-up side by side with another Tolvane.exe."""
 
 import argparse
 import datetime
@@ -41,9 +42,9 @@ def wine(*args, timeout):
     return result.stdout
 
 
-def measure_startup(stopwatch, tolvane, floor, runs):
+def measure_startup(stopwatch, tolvane, floor, runs, tail=""):
     out = wine(stopwatch, "startup", runs, windows_path(tolvane), STARTUP_TAIL,
-               windows_path(floor), "", timeout=60 + 10 * runs)
+               windows_path(floor), tail, timeout=60 + 10 * runs)
     times = {"A": [], "B": []}
     for line in out.splitlines():
         which, ms = line.split()
@@ -160,6 +161,26 @@ def write_section(path, text, begin=BEGIN, end=END):
     path.write_text(new)
 
 
+def compare(stopwatch, tolvane, other, runs):
+    this, that = measure_startup(stopwatch, tolvane, other, runs, tail=STARTUP_TAIL)
+    # Each round runs both, one right after the other: the difference within
+    # a round is less moved by the load of a busy machine than either time,
+    # and the first quartile of each less than its median.
+    differences = sorted(a - b for a, b in zip(this, that))
+    quarter = len(differences) // 4
+
+    def quartile(values):
+        return sorted(values)[len(values) // 4]
+
+    return ("`Tolvane.exe %s`, this build against %s, %d alternating rounds: medians "
+            "%.1f ms and %.1f ms (ratio %.3f), first quartiles %.1f ms and %.1f ms (ratio "
+            "%.3f); difference within a round, median %+.1f ms, middle half %+.1f … %+.1f ms" % (
+                STARTUP_TAIL, other, runs, statistics.median(this), statistics.median(that),
+                statistics.median(this) / statistics.median(that), quartile(this),
+                quartile(that), quartile(this) / quartile(that), statistics.median(differences),
+                differences[quarter], differences[-1 - quarter]))
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--build", default=str(ROOT / "build" / "windows"),
@@ -168,9 +189,12 @@ def main():
     parser.add_argument("--runs", type=int, default=11, help="start-up runs of each program")
     parser.add_argument("--repeats", type=int, default=3, help="runs of each countdown")
     parser.add_argument("--seconds", default="1,3,10,30", help="countdown lengths")
+    parser.add_argument("--against", help="another Tolvane.exe: only start-up, side by side")
     args = parser.parse_args()
     if args.runs < 7:
         parser.error("at least 7 start-up runs make a median worth reading")
+    if args.against and args.runs < 21:
+        parser.error("side by side, at least 21 rounds: a build's difference is small")
 
     build = Path(args.build)
     tolvane = build / "Tolvane.exe"
@@ -178,6 +202,9 @@ def main():
     floor = build / "bench" / "tolvane_floor.exe"
     themed_floor = build / "bench" / "tolvane_floor_themed.exe"
     seconds = [int(s) for s in args.seconds.split(",")]
+    if args.against:
+        print(compare(stopwatch, tolvane, args.against, args.runs))
+        return
 
     print("== Start-up: Tolvane.exe against the floor program, %d runs each" % args.runs,
           flush=True)

@@ -4,7 +4,8 @@
 # the executable. Prints a table and writes it to docs/benchmarks.md. Takes
 # about four minutes; nothing here passes or fails a build.
 #
-# Options go to bench/report.py (--runs, --repeats, --seconds). The build
+# Options go to bench/report.py (--runs, --repeats, --seconds, and --against
+# OTHER.exe for start-up side by side with another build only). The build
 # folder is build/windows unless TOLVANE_BENCH_BUILD names another.
 set -euo pipefail
 cd "$(dirname "$0")/.."

@@ -34,6 +34,17 @@ class FailureTest(unittest.TestCase):
                                  f"exit code 0x{(result.exit_code or 0):08x}")
                 self.assertEqual(result.seen_windows, [])
 
+    def test_a_dialog_not_fully_made_is_never_shown(self):
+        # Windows refuses one control (a CBT hook says no): the frame, a
+        # shown row, a row that is never shown, the countdown's label.
+        for control_id in (e2e.ID_FRAME, e2e.row_id(2), e2e.row_id(5), e2e.ID_TEMPO):
+            with self.subTest(control_id):
+                result = e2e.run("/Option Uno /Option Due /Timeout 3", ["wait-exit:10000"],
+                                 refuse_control=control_id)
+                self.assertIsNone(result.failure)
+                self.assertEqual(result.exit_code, 11)
+                self.assertEqual(result.seen_windows, [])
+
 
 if __name__ == "__main__":
     unittest.main()

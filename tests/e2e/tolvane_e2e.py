@@ -327,13 +327,15 @@ class Driver:
 
 
 def run(tail="", steps=("wait-window", "dump", "key:Enter", "wait-exit"), timeout=30,
-        exe=None, environment=None, show=None, wine_debug=None, own_station=False):
+        exe=None, environment=None, show=None, wine_debug=None, own_station=False,
+        refuse_control=None):
     """Starts Tolvane.exe with this command-line tail and runs the steps, in
     the given Environment or else the shared one. `show` is the launcher's
     STARTUPINFO show command, if any; `wine_debug` a WINEDEBUG setting, whose
     trace ends up in Result.stderr. With `own_station` the program runs on a
     window station of the driver's own, whose windows the steps cannot see:
-    only wait-exit makes sense then."""
+    only wait-exit makes sense then. `refuse_control`: a control id whose
+    creation a CBT hook refuses."""
     env = environment or Environment.get()
     # UTF-16LE with lone surrogates kept: the tail reaches the program unchanged.
     tail_file = env.scratch_file(".tail")
@@ -343,6 +345,8 @@ def run(tail="", steps=("wait-window", "dump", "key:Enter", "wait-exit"), timeou
         args += ["--show", str(show)]
     if own_station:
         args.append("--own-station")
+    if refuse_control is not None:
+        args += ["--refuse-control", str(refuse_control)]
     return Driver(env, steps, timeout, args, wine_debug).result()
 
 

@@ -1,10 +1,13 @@
 #include "platform/win32/accessibility.h"
 
+#include "platform/win32/com_ptr.h"
 #include "platform/win32/system_functions.h"
 
 #include <oleacc.h>
 
+#include <optional>
 #include <string>
+#include <utility>
 #include <variant>
 #include <vector>
 
@@ -40,34 +43,74 @@ const AccessibilityFunctions* Api() {
 }
 
 // IAccessible's type information, which the standard objects give and
-// otherwise the registered type library; nullptr when neither has it.
-ITypeInfo* AccessibleTypeInfo(IAccessible* standard) {
-    ITypeInfo* info = nullptr;
-    if (SUCCEEDED(standard->GetTypeInfo(0, LOCALE_NEUTRAL, &info)) && info != nullptr) {
+// otherwise the registered type library; empty when neither has it.
+ComPtr<ITypeInfo> AccessibleTypeInfo(IAccessible* standard) {
+    ComPtr<ITypeInfo> info;
+    if (SUCCEEDED(standard->GetTypeInfo(0, LOCALE_NEUTRAL, info.put())) && info) {
         return info;
     }
-    ITypeLib* library = nullptr;
-    if (FAILED(Api()->loadRegTypeLib(kLibidAccessibility, 1, 1, LOCALE_NEUTRAL, &library))) {
-        return nullptr;
+    ComPtr<ITypeLib> library;
+    if (FAILED(Api()->loadRegTypeLib(kLibidAccessibility, 1, 1, LOCALE_NEUTRAL, library.put())) ||
+        FAILED(library->GetTypeInfoOfGuid(__uuidof(IAccessible), info.put()))) {
+        return {};
     }
-    info = nullptr;
-    if (FAILED(library->GetTypeInfoOfGuid(__uuidof(IAccessible), &info))) {
-        info = nullptr;
-    }
-    library->Release();
     return info;
+}
+
+VARIANT ChildIdOf(long id) {
+    VARIANT child{};
+    child.vt = VT_I4;
+    child.lVal = id;
+    return child;
+}
+
+// The child that a call names, as a VT_I4 id wherever it is a number.
+// Late-bound callers leave it out (VT_EMPTY, or VT_ERROR with
+// DISP_E_PARAMNOTFOUND for a missing optional argument), pass a VBScript
+// integer (VT_I2), or pass a variable by reference; a child left out means
+// the object itself. The standard objects of Windows do not all take these
+// forms either, so they get the id too. Owns nothing: an object named by
+// the caller stays the caller's.
+VARIANT NormalChild(const VARIANT& given) {
+    const VARIANT& child =
+        given.vt == (VT_BYREF | VT_VARIANT) && given.pvarVal != nullptr ? *given.pvarVal : given;
+    switch (child.vt) {
+    case VT_EMPTY:
+        return ChildIdOf(CHILDID_SELF);
+    case VT_ERROR:
+        return child.scode == DISP_E_PARAMNOTFOUND ? ChildIdOf(CHILDID_SELF) : child;
+    case VT_I2:
+        return ChildIdOf(child.iVal);
+    case VT_BYREF | VT_I2:
+        return child.piVal != nullptr ? ChildIdOf(*child.piVal) : child;
+    case VT_BYREF | VT_I4:
+        return child.plVal != nullptr ? ChildIdOf(*child.plVal) : child;
+    default:
+        return child;
+    }
 }
 
 bool IsSelf(const VARIANT& child) {
     return child.vt == VT_I4 && child.lVal == CHILDID_SELF;
 }
 
-void ReleaseChild(VARIANT& child) {
-    if (child.vt == VT_DISPATCH && child.pdispVal != nullptr) {
-        child.pdispVal->Release();
+// One child of an object, as its enumerator gives it: an object of its own
+// (a child window) or a child id.
+struct Child {
+    ComPtr<IDispatch> object;
+    long id = CHILDID_SELF;
+
+    // A new reference for the caller.
+    VARIANT ToVariant() const {
+        if (!object) {
+            return ChildIdOf(id);
+        }
+        VARIANT child{};
+        child.vt = VT_DISPATCH;
+        child.pdispVal = ComPtr<IDispatch>(object).release();
+        return child;
     }
-    child.vt = VT_EMPTY;
-}
+};
 
 // The standard client object of a window with some of its answers replaced.
 // Every other call goes to the standard object. As Windows asks of such a
@@ -76,9 +119,9 @@ void ReleaseChild(VARIANT& child) {
 // IEnumVARIANT too, as AccessibleChildren() asks for them that way.
 class OverridingAccessible final : public IAccessible, public IEnumVARIANT, public IOleWindow {
   public:
-    OverridingAccessible(HWND window, IAccessible* standard,
+    OverridingAccessible(HWND window, ComPtr<IAccessible> standard,
                          const AccessibleOverridesSource& source)
-        : window_(window), standard_(standard), source_(source) {}
+        : window_(window), standard_(std::move(standard)), source_(source) {}
 
     OverridingAccessible(const OverridingAccessible&) = delete;
     OverridingAccessible& operator=(const OverridingAccessible&) = delete;
@@ -92,7 +135,7 @@ class OverridingAccessible final : public IAccessible, public IEnumVARIANT, publ
         if (iid == __uuidof(IUnknown) || iid == __uuidof(IDispatch) ||
             iid == __uuidof(IAccessible)) {
             *object = static_cast<IAccessible*>(this);
-        } else if (iid == __uuidof(IEnumVARIANT) && LoadChildren()) {
+        } else if (iid == __uuidof(IEnumVARIANT) && Reset() == S_OK) {
             *object = static_cast<IEnumVARIANT*>(this);
         } else if (iid == __uuidof(IOleWindow)) {
             *object = static_cast<IOleWindow*>(this);
@@ -126,11 +169,14 @@ class OverridingAccessible final : public IAccessible, public IEnumVARIANT, publ
         if (info == nullptr) {
             return E_POINTER;
         }
-        *info = index == 0 ? TypeInfo() : nullptr;
-        if (*info == nullptr) {
-            return index == 0 ? E_NOTIMPL : DISP_E_BADINDEX;
+        *info = nullptr;
+        if (index != 0) {
+            return DISP_E_BADINDEX;
         }
-        (*info)->AddRef();
+        if (TypeInfo() == nullptr) {
+            return E_NOTIMPL;
+        }
+        *info = ComPtr<ITypeInfo>(typeInfo_).release();
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID,
@@ -163,58 +209,97 @@ class OverridingAccessible final : public IAccessible, public IEnumVARIANT, publ
     HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
 
     // IAccessible: the answers that may be replaced.
-    HRESULT STDMETHODCALLTYPE get_accName(VARIANT child, BSTR* name) override {
+    HRESULT STDMETHODCALLTYPE get_accName(VARIANT given, BSTR* name) override {
+        const VARIANT child = NormalChild(given);
         const AccessibleOverrides overrides = source_();
         if (IsSelf(child) && name != nullptr && overrides.name) {
             return Text(*overrides.name, name);
         }
         return standard_->get_accName(child, name);
     }
-    HRESULT STDMETHODCALLTYPE get_accDescription(VARIANT child, BSTR* description) override {
+    HRESULT STDMETHODCALLTYPE get_accDescription(VARIANT given, BSTR* description) override {
+        const VARIANT child = NormalChild(given);
         const AccessibleOverrides overrides = source_();
         if (IsSelf(child) && description != nullptr && overrides.description) {
             return Text(*overrides.description, description);
         }
         return standard_->get_accDescription(child, description);
     }
-    HRESULT STDMETHODCALLTYPE get_accRole(VARIANT child, VARIANT* role) override {
+    HRESULT STDMETHODCALLTYPE get_accRole(VARIANT given, VARIANT* role) override {
+        const VARIANT child = NormalChild(given);
         const AccessibleOverrides overrides = source_();
         if (IsSelf(child) && role != nullptr && overrides.role) {
-            role->vt = VT_I4;
-            role->lVal = *overrides.role;
+            *role = ChildIdOf(*overrides.role);
             return S_OK;
         }
         return standard_->get_accRole(child, role);
     }
+
+    // IAccessible: the children, which leave the hidden windows out when the
+    // source says so; the count, the children by number, the navigation and
+    // the enumeration all read them as they are at the time of the call.
     HRESULT STDMETHODCALLTYPE get_accChildCount(long* count) override {
-        if (count != nullptr && source_().visibleChildrenOnly && LoadChildren()) {
-            *count = static_cast<long>(children_.size());
-            return S_OK;
+        if (count == nullptr || !source_().visibleChildrenOnly) {
+            return standard_->get_accChildCount(count);
         }
-        return standard_->get_accChildCount(count);
+        const std::optional<std::vector<Child>> children = Children();
+        if (!children) {
+            return standard_->get_accChildCount(count);
+        }
+        *count = static_cast<long>(children->size());
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE get_accChild(VARIANT given, IDispatch** object) override {
+        const VARIANT child = NormalChild(given);
+        if (object != nullptr && child.vt == VT_I4 && child.lVal != CHILDID_SELF &&
+            source_().visibleChildrenOnly) {
+            if (const std::optional<std::vector<Child>> children = Children()) {
+                *object = nullptr;
+                const Child* found = Numbered(*children, child.lVal);
+                if (found == nullptr) {
+                    return E_INVALIDARG;
+                }
+                // A child without an object of its own is reached through
+                // this object, with its child id.
+                *object = ComPtr<IDispatch>(found->object).release();
+                return *object != nullptr ? S_OK : S_FALSE;
+            }
+        }
+        return standard_->get_accChild(child, object);
+    }
+    HRESULT STDMETHODCALLTYPE accNavigate(long direction, VARIANT given, VARIANT* end) override {
+        const VARIANT start = NormalChild(given);
+        if (end != nullptr && start.vt == VT_I4 && source_().visibleChildrenOnly) {
+            if (const std::optional<std::vector<Child>> children = Children()) {
+                if (const std::optional<long> number =
+                        NavigateAmong(direction, start.lVal, static_cast<long>(children->size()))) {
+                    const Child* found = Numbered(*children, *number);
+                    *end = found != nullptr ? found->ToVariant() : VARIANT{};
+                    return found != nullptr ? S_OK : S_FALSE;
+                }
+            }
+        }
+        return standard_->accNavigate(direction, start, end);
     }
 
     // IAccessible: everything else is the standard object's.
     HRESULT STDMETHODCALLTYPE get_accParent(IDispatch** parent) override {
         return standard_->get_accParent(parent);
     }
-    HRESULT STDMETHODCALLTYPE get_accChild(VARIANT child, IDispatch** object) override {
-        return standard_->get_accChild(child, object);
-    }
     HRESULT STDMETHODCALLTYPE get_accValue(VARIANT child, BSTR* value) override {
-        return standard_->get_accValue(child, value);
+        return standard_->get_accValue(NormalChild(child), value);
     }
     HRESULT STDMETHODCALLTYPE get_accState(VARIANT child, VARIANT* state) override {
-        return standard_->get_accState(child, state);
+        return standard_->get_accState(NormalChild(child), state);
     }
     HRESULT STDMETHODCALLTYPE get_accHelp(VARIANT child, BSTR* help) override {
-        return standard_->get_accHelp(child, help);
+        return standard_->get_accHelp(NormalChild(child), help);
     }
     HRESULT STDMETHODCALLTYPE get_accHelpTopic(BSTR* file, VARIANT child, long* topic) override {
-        return standard_->get_accHelpTopic(file, child, topic);
+        return standard_->get_accHelpTopic(file, NormalChild(child), topic);
     }
     HRESULT STDMETHODCALLTYPE get_accKeyboardShortcut(VARIANT child, BSTR* shortcut) override {
-        return standard_->get_accKeyboardShortcut(child, shortcut);
+        return standard_->get_accKeyboardShortcut(NormalChild(child), shortcut);
     }
     HRESULT STDMETHODCALLTYPE get_accFocus(VARIANT* child) override {
         return standard_->get_accFocus(child);
@@ -223,39 +308,34 @@ class OverridingAccessible final : public IAccessible, public IEnumVARIANT, publ
         return standard_->get_accSelection(children);
     }
     HRESULT STDMETHODCALLTYPE get_accDefaultAction(VARIANT child, BSTR* action) override {
-        return standard_->get_accDefaultAction(child, action);
+        return standard_->get_accDefaultAction(NormalChild(child), action);
     }
     HRESULT STDMETHODCALLTYPE accSelect(long flags, VARIANT child) override {
-        return standard_->accSelect(flags, child);
+        return standard_->accSelect(flags, NormalChild(child));
     }
     HRESULT STDMETHODCALLTYPE accLocation(long* left, long* top, long* width, long* height,
                                           VARIANT child) override {
-        return standard_->accLocation(left, top, width, height, child);
-    }
-    HRESULT STDMETHODCALLTYPE accNavigate(long direction, VARIANT start, VARIANT* end) override {
-        return standard_->accNavigate(direction, start, end);
+        return standard_->accLocation(left, top, width, height, NormalChild(child));
     }
     HRESULT STDMETHODCALLTYPE accHitTest(long left, long top, VARIANT* child) override {
         return standard_->accHitTest(left, top, child);
     }
     HRESULT STDMETHODCALLTYPE accDoDefaultAction(VARIANT child) override {
-        return standard_->accDoDefaultAction(child);
+        return standard_->accDoDefaultAction(NormalChild(child));
     }
     HRESULT STDMETHODCALLTYPE put_accName(VARIANT child, BSTR name) override {
-        return standard_->put_accName(child, name);
+        return standard_->put_accName(NormalChild(child), name);
     }
     HRESULT STDMETHODCALLTYPE put_accValue(VARIANT child, BSTR value) override {
-        return standard_->put_accValue(child, value);
+        return standard_->put_accValue(NormalChild(child), value);
     }
 
-    // IEnumVARIANT, over the children taken once from the standard object.
+    // IEnumVARIANT, over the children as they were when the enumeration was
+    // asked for or last reset.
     HRESULT STDMETHODCALLTYPE Next(ULONG count, VARIANT* children, ULONG* fetched) override {
         ULONG taken = 0;
-        for (; taken < count && next_ < children_.size(); ++taken, ++next_) {
-            children[taken] = children_[next_];
-            if (children[taken].vt == VT_DISPATCH) {
-                children[taken].pdispVal->AddRef();
-            }
+        for (; taken < count && next_ < enumerated_.size(); ++taken, ++next_) {
+            children[taken] = enumerated_[next_].ToVariant();
         }
         if (fetched != nullptr) {
             *fetched = taken;
@@ -264,66 +344,99 @@ class OverridingAccessible final : public IAccessible, public IEnumVARIANT, publ
     }
     HRESULT STDMETHODCALLTYPE Skip(ULONG count) override {
         next_ += count;
-        return next_ <= children_.size() ? S_OK : S_FALSE;
+        return next_ <= enumerated_.size() ? S_OK : S_FALSE;
     }
     HRESULT STDMETHODCALLTYPE Reset() override {
+        std::optional<std::vector<Child>> children = Children();
+        if (!children) {
+            return E_FAIL;
+        }
+        enumerated_ = std::move(*children);
         next_ = 0;
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE Clone(IEnumVARIANT**) override { return E_NOTIMPL; }
 
   private:
-    ~OverridingAccessible() {
-        for (VARIANT& child : children_) {
-            ReleaseChild(child);
-        }
-        if (typeInfo_ != nullptr) {
-            typeInfo_->Release();
-        }
-        standard_->Release();
-    }
+    ~OverridingAccessible() = default;
 
     ITypeInfo* TypeInfo() {
         if (!typeInfoLoaded_) {
             typeInfoLoaded_ = true;
-            typeInfo_ = AccessibleTypeInfo(standard_);
+            typeInfo_ = AccessibleTypeInfo(standard_.get());
         }
-        return typeInfo_;
+        return typeInfo_.get();
     }
 
-    // The standard object's children, the hidden windows among them left out
-    // when the source says so. False when the standard object lists none.
-    bool LoadChildren() {
-        if (childrenLoaded_) {
-            return true;
-        }
-        IEnumVARIANT* all = nullptr;
-        if (FAILED(standard_->QueryInterface(__uuidof(IEnumVARIANT),
-                                             reinterpret_cast<void**>(&all)))) {
-            return false;
+    // The standard object's children now, the hidden windows among them left
+    // out when the source says so; none when the standard object lists none.
+    std::optional<std::vector<Child>> Children() const {
+        ComPtr<IEnumVARIANT> all;
+        if (FAILED(standard_->QueryInterface(__uuidof(IEnumVARIANT), all.put_void()))) {
+            return std::nullopt;
         }
         const bool visibleOnly = source_().visibleChildrenOnly;
+        std::vector<Child> children;
         all->Reset();
-        VARIANT child{};
-        while (all->Next(1, &child, nullptr) == S_OK) {
-            HWND window = nullptr;
-            IAccessible* object = nullptr;
-            if (visibleOnly && child.vt == VT_DISPATCH &&
-                SUCCEEDED(child.pdispVal->QueryInterface(__uuidof(IAccessible),
-                                                         reinterpret_cast<void**>(&object)))) {
-                Api()->windowFromAccessibleObject(object, &window);
-                object->Release();
-            }
-            if (window != nullptr && !IsWindowVisible(window)) {
-                ReleaseChild(child);
+        VARIANT given{};
+        while (all->Next(1, &given, nullptr) == S_OK) {
+            // An enumeration of children gives objects and ids, nothing else.
+            Child child;
+            const bool known = given.vt == VT_DISPATCH || given.vt == VT_I4;
+            if (given.vt == VT_DISPATCH) {
+                child.object = ComPtr<IDispatch>(given.pdispVal);
             } else {
-                children_.push_back(child);
+                child.id = given.lVal;
             }
-            child = VARIANT{};
+            given = VARIANT{};
+            if (known && (!visibleOnly || !IsHiddenWindow(child))) {
+                children.push_back(std::move(child));
+            }
         }
-        all->Release();
-        childrenLoaded_ = true;
-        return true;
+        return children;
+    }
+
+    static bool IsHiddenWindow(const Child& child) {
+        ComPtr<IAccessible> object;
+        HWND window = nullptr;
+        return child.object &&
+               SUCCEEDED(child.object->QueryInterface(__uuidof(IAccessible), object.put_void())) &&
+               SUCCEEDED(Api()->windowFromAccessibleObject(object.get(), &window)) &&
+               window != nullptr && !IsWindowVisible(window);
+    }
+
+    // Children are numbered from 1 in the order of the enumeration.
+    static const Child* Numbered(const std::vector<Child>& children, long number) {
+        return number >= 1 && static_cast<std::size_t>(number) <= children.size()
+                   ? &children[static_cast<std::size_t>(number - 1)]
+                   : nullptr;
+    }
+
+    // The number of the child that a move among the children reaches (0 for
+    // none), or nothing for a move that leaves this object's children, which
+    // the standard object answers.
+    static std::optional<long> NavigateAmong(long direction, long start, long count) {
+        if (start == CHILDID_SELF) {
+            switch (direction) {
+            case NAVDIR_FIRSTCHILD:
+                return count > 0 ? 1 : 0;
+            case NAVDIR_LASTCHILD:
+                return count;
+            default:
+                return std::nullopt;
+            }
+        }
+        if (start < 1 || start > count) {
+            return std::nullopt;
+        }
+        switch (direction) {
+        case NAVDIR_NEXT:
+            return start < count ? start + 1 : 0;
+        case NAVDIR_PREVIOUS:
+            return start - 1;
+        default:
+            return std::nullopt;
+        }
     }
 
     HRESULT Text(const std::wstring& text, BSTR* out) const {
@@ -337,12 +450,11 @@ class OverridingAccessible final : public IAccessible, public IEnumVARIANT, publ
 
     LONG references_ = 1;
     const HWND window_;
-    IAccessible* const standard_;
+    const ComPtr<IAccessible> standard_;
     const AccessibleOverridesSource source_;
-    std::vector<VARIANT> children_;
-    bool childrenLoaded_ = false;
+    std::vector<Child> enumerated_;
     std::size_t next_ = 0;
-    ITypeInfo* typeInfo_ = nullptr;
+    ComPtr<ITypeInfo> typeInfo_;
     bool typeInfoLoaded_ = false;
 };
 
@@ -355,27 +467,24 @@ LRESULT AnswerGetObject(HWND window, WPARAM wParam, LPARAM lParam,
         return 0;
     }
     const AccessibilityFunctions* api = Api();
-    IAccessible* standard = nullptr;
-    if (api == nullptr ||
-        FAILED(api->createStdAccessibleObject(window, OBJID_CLIENT, __uuidof(IAccessible),
-                                              reinterpret_cast<void**>(&standard)))) {
+    ComPtr<IAccessible> standard;
+    if (api == nullptr || FAILED(api->createStdAccessibleObject(
+                              window, OBJID_CLIENT, __uuidof(IAccessible), standard.put_void()))) {
         return 0;
     }
     // A new object for every request: LresultFromObject keeps a reference
     // until the screen reader lets the object go.
-    auto* object = new OverridingAccessible(window, standard, source);
-    const LRESULT result =
-        api->lresultFromObject(__uuidof(IAccessible), wParam, static_cast<IAccessible*>(object));
-    object->Release();
+    const ComPtr<IAccessible> object(new OverridingAccessible(window, std::move(standard), source));
+    const LRESULT result = api->lresultFromObject(__uuidof(IAccessible), wParam, object.get());
     return result > 0 ? result : 0;
 }
 
 bool Annotate(const std::vector<UiaAnnotation>& annotations) {
     const AccessibilityFunctions* api = Api();
-    IAccPropServices* services = nullptr;
+    ComPtr<IAccPropServices> services;
     if (api == nullptr ||
         FAILED(api->coCreateInstance(kClsidAccPropServices, nullptr, CLSCTX_INPROC_SERVER,
-                                     kIidAccPropServices, reinterpret_cast<void**>(&services)))) {
+                                     kIidAccPropServices, services.put_void()))) {
         return false;
     }
     bool complete = true;
@@ -397,7 +506,6 @@ bool Annotate(const std::vector<UiaAnnotation>& annotations) {
                                   annotation.property, number);
         }
     }
-    services->Release();
     return complete;
 }
 

@@ -1,15 +1,14 @@
 #include "platform/win32/dialog_window.h"
 
-#include "dialog/announcement.h"
 #include "dialog/control_ids.h"
 #include "platform/win32/dpi.h"
 #include "platform/win32/first_show.h"
 #include "platform/win32/process.h"
 #include "platform/win32/system_functions.h"
 #include "resource_ids.h"
+#include "startup/exit_codes.h"
 
 #include <commctrl.h>
-#include <oleacc.h>
 #include <windowsx.h>
 
 #include <tuple>
@@ -117,8 +116,10 @@ DialogWindow* DialogWindow::Load(const DialogSetup& setup) {
                      BST_CHECKED, 0);
     }
     instance.focus_ = instance.Control(FirstFocusId(setup));
-    instance.Apply(
-        Form_Load(instance.state_, setup.NumOptions(), setup.SecondsLeft, MonotonicMs()));
+    if (!instance.Apply(
+            Form_Load(instance.state_, setup.NumOptions(), setup.SecondsLeft, MonotonicMs()))) {
+        return nullptr;
+    }
     instance.SizeAndCentre(DpiOfWindow(instance.window_));
     return &instance;
 }
@@ -148,40 +149,55 @@ bool DialogWindow::Create(const DialogSetup& setup) {
     SetIcons(window_);
     KeepOwnDpiLayout(window_);
     controls_ = ControlTable(setup);
-    PlaceControls(DpiOfWindow(window_));
-
-    SetWindowSubclass(Control(kIdFrame), FrameProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
-    SetWindowSubclass(Control(kIdTempo), TempoProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
-
+    if (!PlaceControls(DpiOfWindow(window_))) {
+        return false;
+    }
     // Access-key underlines follow the keyboard cues, as in a dialog box.
     SendMessageW(window_, WM_CHANGEUISTATE, MAKEWPARAM(UIS_INITIALIZE, 0), 0);
     return true;
 }
 
-void DialogWindow::PlaceControls(int dpi) {
+bool DialogWindow::PlaceControls(int dpi) {
     // The old font is deleted only once no control uses it any more.
     UniqueFont font(CreateDialogFont(dpi));
     for (const DialogControl& entry : controls_) {
         const PixelRect r = TwipsToPixels(entry.rect, dpi);
-        HWND control = Control(entry.id);
-        if (control == nullptr) {
-            // The first time each control is created in its place, in tab
-            // order, which is the order of the table.
-            control = CreateWindowExW(0, Translate(entry.kind).className, entry.text.c_str(),
-                                      StyleOf(entry), r.left, r.top, r.width, r.height, window_,
-                                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(entry.id)),
-                                      GetModuleHandleW(nullptr), nullptr);
-            if (entry.kind == ControlKind::OptionRow) {
-                SetWindowSubclass(control, RowProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
-            }
-        } else {
+        if (const HWND control = Control(entry.id)) {
             SetWindowPos(control, nullptr, r.left, r.top, r.width, r.height,
                          SWP_NOZORDER | SWP_NOACTIVATE);
+        } else if (!CreateControl(entry, r)) {
+            return false;
         }
-        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), FALSE);
+        SendMessageW(Control(entry.id), WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), FALSE);
     }
     font_ = std::move(font);
     InvalidateRect(window_, nullptr, TRUE);
+    return true;
+}
+
+bool DialogWindow::CreateControl(const DialogControl& entry, const PixelRect& r) {
+    // Each control is created once, in its place and in tab order, which is
+    // the order of the table.
+    const HWND control = CreateWindowExW(0, Translate(entry.kind).className, entry.text.c_str(),
+                                         StyleOf(entry), r.left, r.top, r.width, r.height, window_,
+                                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(entry.id)),
+                                         GetModuleHandleW(nullptr), nullptr);
+    if (control == nullptr) {
+        return false;
+    }
+    // Subclassed: the frame for its clicks, the shown rows for their loss
+    // of focus, and these and the countdown label for what screen readers
+    // get of them. The rows that are never shown need neither.
+    SUBCLASSPROC proc = nullptr;
+    if (entry.id == kIdFrame) {
+        proc = FrameProc;
+    } else if (entry.id == kIdTempo) {
+        proc = TempoProc;
+    } else if (entry.kind == ControlKind::OptionRow && entry.visible) {
+        proc = RowProc;
+    }
+    return proc == nullptr ||
+           SetWindowSubclass(control, proc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
 }
 
 void DialogWindow::SizeAndCentre(int dpi) {
@@ -204,15 +220,14 @@ SIZE DialogWindow::OuterSizeAt(int dpi) const {
 }
 
 void DialogWindow::Show() {
+    screenReader_.Showing();
     // Started from a batch file, the dialog must come up in front so that
     // the user can answer at once, unless the caller asked for it minimized.
     if (ShowFirstTime(window_) == ShowState::Normal) {
         SetForegroundWindow(window_);
     }
     UpdateWindow(window_);
-    if (IsAnnouncedWhenShown(state_.countdown)) {
-        AnnounceLiveRegion(Control(kIdTempo));
-    }
+    screenReader_.Shown();
 }
 
 bool DialogWindow::PreTranslateMessage(MSG& msg) {
@@ -264,30 +279,40 @@ bool DialogWindow::IsOwnWindow(HWND window) const {
     return window != nullptr && (window == window_ || IsChild(window_, window));
 }
 
-void DialogWindow::Apply(const DialogResponse& response) {
+bool DialogWindow::Apply(const DialogResponse& response) {
     if (response.exitCode) {
         EndProcess(*response.exitCode);
     }
-    if (response.countdownChanged) {
-        ShowCountdown();
+    if (response.countdownChanged && !ShowCountdown()) {
+        return false;
     }
     if (response.announce) {
-        AnnounceLiveRegion(Control(kIdTempo));
+        screenReader_.AnnounceCountdown();
+    }
+    return true;
+}
+
+void DialogWindow::Respond(const DialogResponse& response) {
+    // A countdown whose next tick cannot be set would never end the run,
+    // and nobody may be there to answer: the script is told that something
+    // went wrong instead.
+    if (!Apply(response)) {
+        EndProcess(exit_code::kFailed);
     }
 }
 
 void DialogWindow::Notify(const InputEvent& event) {
     if (StopsCountdown(event)) {
-        Apply(StopCountdownEvent(state_));
+        Respond(StopCountdownEvent(state_));
     }
 }
 
-void DialogWindow::ShowCountdown() {
+bool DialogWindow::ShowCountdown() {
     const HWND lblTempo = Control(kIdTempo);
     if (!IsTimerEnabled(state_.countdown)) {
         KillTimer(window_, kTimerId);
         ShowWindow(lblTempo, SW_HIDE);
-        return;
+        return true;
     }
     const std::wstring text = CountdownText(state_.countdown.SecondsLeft);
     if (text != tempoText_) {
@@ -298,7 +323,7 @@ void DialogWindow::ShowCountdown() {
     // A one-shot timer aimed at the next tick's deadline: Windows delivers
     // every WM_TIMER a little late, and a periodic timer would add that up.
     const std::int64_t delay = MsUntilNextTick(state_.countdown, MonotonicMs());
-    SetTimer(window_, kTimerId, static_cast<UINT>(delay), nullptr);
+    return SetTimer(window_, kTimerId, static_cast<UINT>(delay), nullptr) != 0;
 }
 
 const std::wstring& DialogWindow::TextOf(int id) const {
@@ -309,62 +334,6 @@ const std::wstring& DialogWindow::TextOf(int id) const {
     }
     static const std::wstring none;
     return none;
-}
-
-LRESULT DialogWindow::AnswerGetObject(HWND window, WPARAM wParam, LPARAM lParam) {
-    // A screen reader is about: the annotations are made before anything is
-    // read out. They load the accessibility DLLs, so they wait for the first
-    // request, and they are made again only while they could not all be made.
-    if (!annotated_) {
-        annotated_ = Annotate(UiaAnnotations());
-    }
-    const auto overrides = [this, window]() {
-        return window == window_             ? DialogOverrides()
-               : window == Control(kIdFrame) ? FrameOverrides()
-                                             : TempoOverrides();
-    };
-    return ::AnswerGetObject(window, wParam, lParam, overrides);
-}
-
-std::vector<UiaAnnotation> DialogWindow::UiaAnnotations() const {
-    // The prompt as the dialog's full description, which Narrator reads
-    // after its name and type, and as its help text for clients older than
-    // that property; UI Automation has no place for the description that
-    // MSAA clients get. Each row says where it stands among the rows, for
-    // "1 of 2", and the countdown label is a polite live region.
-    const std::wstring prompt = SpokenText(TextOf(kIdTesto));
-    std::vector<UiaAnnotation> annotations = {
-        {window_, uia_property::kFullDescription, prompt},
-        {window_, uia_property::kHelpText, prompt},
-        {Control(kIdTempo), uia_property::kLiveSetting, uia_property::kPolite},
-    };
-    for (int i = 0; i < state_.NumOptions; ++i) {
-        const HWND row = Control(kIdFirstOption + i);
-        annotations.push_back({row, uia_property::kPositionInSet, long{i + 1}});
-        annotations.push_back({row, uia_property::kSizeOfSet, long{state_.NumOptions}});
-    }
-    return annotations;
-}
-
-AccessibleOverrides DialogWindow::DialogOverrides() const {
-    // Read out when the dialog opens: what the dialog asks.
-    return {std::nullopt, ROLE_SYSTEM_DIALOG, SpokenText(TextOf(kIdTesto)), true};
-}
-
-AccessibleOverrides DialogWindow::FrameOverrides() const {
-    // The question is read out before the rows inside the frame.
-    return {SpokenText(TextOf(kIdTesto)), ROLE_SYSTEM_GROUPING};
-}
-
-AccessibleOverrides DialogWindow::TempoOverrides() const {
-    if (!IsTimerEnabled(state_.countdown)) {
-        return {};
-    }
-    const std::optional<int> row = SelectedRow();
-    return {CountdownAnnouncement(
-        state_.countdown.SecondsLeft,
-        row ? std::optional<SelectedOption>({*row + 1, TextOf(kIdFirstOption + *row)})
-            : std::nullopt)};
 }
 
 std::optional<int> DialogWindow::SelectedRow() const {
@@ -396,9 +365,9 @@ void DialogWindow::RestoreFocus() {
 void DialogWindow::OnCommand(int id, int code) {
     const int row = RowOfControl(id);
     if (id == kIdOk && code == BN_CLICKED) {
-        Apply(cmdOk_Click(state_, SelectedRow()));
+        Respond(cmdOk_Click(state_, SelectedRow()));
     } else if (id == kIdAnnulla && code == BN_CLICKED) {
-        Apply(cmdAnnulla_Click());
+        Respond(cmdAnnulla_Click());
     } else if (row >= 0 && code == BN_CLICKED) {
         Notify({Input::RowClicked, SendMessageW(Control(id), BM_GETCHECK, 0, 0) == BST_CHECKED});
     } else if ((id == kIdTesto || id == kIdTempo) && (code == STN_CLICKED || code == STN_DBLCLK)) {
@@ -422,7 +391,7 @@ bool DialogWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRE
         return true;
     case WM_TIMER:
         if (wParam == kTimerId) {
-            Apply(tmrTimer_Timer(state_, SelectedRow(), MonotonicMs()));
+            Respond(tmrTimer_Timer(state_, SelectedRow(), MonotonicMs()));
         }
         return true;
     case WM_LBUTTONDOWN:
@@ -446,14 +415,14 @@ bool DialogWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRE
         result = MAKELRESULT(kIdOk, DC_HASDEFID);
         return true;
     case WM_CLOSE:
-        Apply(Form_Unload());
+        Respond(Form_Unload());
         return true;
     case WM_QUERYENDSESSION:
         result = TRUE;
         return true;
     case WM_ENDSESSION:
         if (wParam != FALSE) {
-            Apply(Form_Unload());
+            Respond(Form_Unload());
         }
         return true;
     case WM_GETDPISCALEDSIZE:
@@ -466,7 +435,7 @@ bool DialogWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRE
         OnDpiChanged(LOWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
         return true;
     case WM_GETOBJECT:
-        result = AnswerGetObject(window_, wParam, lParam);
+        result = screenReader_.AnswerGetObject(window_, wParam, lParam);
         return result != 0;
     default:
         return false;
@@ -489,6 +458,15 @@ INT_PTR CALLBACK DialogWindow::DialogProc(HWND window, UINT message, WPARAM wPar
     return TRUE;
 }
 
+LRESULT DialogWindow::ControlDefault(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_GETOBJECT) {
+        if (const LRESULT object = screenReader_.AnswerGetObject(window, wParam, lParam)) {
+            return object;
+        }
+    }
+    return DefSubclassProc(window, message, wParam, lParam);
+}
+
 LRESULT CALLBACK DialogWindow::FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
                                          UINT_PTR, DWORD_PTR self) {
     auto* dialog = reinterpret_cast<DialogWindow*>(self);
@@ -505,25 +483,14 @@ LRESULT CALLBACK DialogWindow::FrameProc(HWND window, UINT message, WPARAM wPara
     case WM_LBUTTONDBLCLK:
         dialog->Notify({Input::ClickOnFrame});
         return 0;
-    case WM_GETOBJECT:
-        if (const LRESULT object = dialog->AnswerGetObject(window, wParam, lParam)) {
-            return object;
-        }
-        return DefSubclassProc(window, message, wParam, lParam);
     default:
-        return DefSubclassProc(window, message, wParam, lParam);
+        return dialog->ControlDefault(window, message, wParam, lParam);
     }
 }
 
 LRESULT CALLBACK DialogWindow::TempoProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
                                          UINT_PTR, DWORD_PTR self) {
-    if (message == WM_GETOBJECT) {
-        auto* dialog = reinterpret_cast<DialogWindow*>(self);
-        if (const LRESULT object = dialog->AnswerGetObject(window, wParam, lParam)) {
-            return object;
-        }
-    }
-    return DefSubclassProc(window, message, wParam, lParam);
+    return reinterpret_cast<DialogWindow*>(self)->ControlDefault(window, message, wParam, lParam);
 }
 
 LRESULT CALLBACK DialogWindow::RowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
@@ -533,5 +500,5 @@ LRESULT CALLBACK DialogWindow::RowProc(HWND window, UINT message, WPARAM wParam,
         dialog->Notify(
             {Input::RowLostFocus, false, dialog->IsOwnWindow(reinterpret_cast<HWND>(wParam))});
     }
-    return DefSubclassProc(window, message, wParam, lParam);
+    return dialog->ControlDefault(window, message, wParam, lParam);
 }

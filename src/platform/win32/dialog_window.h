@@ -3,7 +3,7 @@
 #include "dialog/dialog_controls.h"
 #include "dialog/dialog_events.h"
 #include "dialog/dialog_input.h"
-#include "platform/win32/accessibility.h"
+#include "platform/win32/dialog_screen_reader.h"
 #include "platform/win32/win32_handles.h"
 
 #include <windows.h>
@@ -15,12 +15,14 @@
 // The Win32 window of the choice dialog frmScelta. It creates the controls
 // that the control table lists, turns window messages into calls on the
 // dialog's event handlers, and their responses into changes of the window.
-class DialogWindow {
+// What screen readers get beyond the controls is DialogScreenReader's.
+class DialogWindow : private SpokenDialog {
   public:
     // Creates the single instance hidden, set up as `setup` says: the set-up
     // is worked out before the window exists, so that every control is
     // created once, with its final text and state. Returns nullptr when
-    // Windows cannot create the window.
+    // Windows cannot make the window, any of its controls or the countdown's
+    // timer: a dialog with a row or a timer missing could never end.
     static DialogWindow* Load(const DialogSetup& setup);
 
     int NumOptions() const { return state_.NumOptions; }
@@ -37,27 +39,29 @@ class DialogWindow {
     bool Create(const DialogSetup& setup);
     // Places every control for `dpi`, with a font for it, creating it the
     // first time; the one routine for the first layout and for every
-    // change of DPI.
-    void PlaceControls(int dpi);
+    // change of DPI. False when a control could not be made.
+    bool PlaceControls(int dpi);
+    bool CreateControl(const DialogControl& entry, const PixelRect& rect);
     void SizeAndCentre(int dpi);
     SIZE OuterSizeAt(int dpi) const;
     HWND Control(int id) const { return GetDlgItem(window_, id); }
-    const std::wstring& TextOf(int id) const;
     bool IsOwnWindow(HWND window) const;
     bool IsOverShownRow(POINT screenPoint) const;
 
-    void Apply(const DialogResponse& response);
+    // SpokenDialog
+    HWND Window() const override { return window_; }
+    const DialogState& State() const override { return state_; }
+    const std::wstring& TextOf(int id) const override;
+    std::optional<int> SelectedRow() const override;
+
+    // False when the countdown's timer could not be set.
+    [[nodiscard]] bool Apply(const DialogResponse& response);
+    // Apply() for an event of the shown dialog.
+    void Respond(const DialogResponse& response);
     // Stops the countdown when the event is one that stops it.
     void Notify(const InputEvent& event);
-    void ShowCountdown();
+    [[nodiscard]] bool ShowCountdown();
 
-    // What screen readers are told beyond what the controls show.
-    LRESULT AnswerGetObject(HWND window, WPARAM wParam, LPARAM lParam);
-    std::vector<UiaAnnotation> UiaAnnotations() const;
-    AccessibleOverrides DialogOverrides() const;
-    AccessibleOverrides FrameOverrides() const;
-    AccessibleOverrides TempoOverrides() const;
-    std::optional<int> SelectedRow() const;
     void SaveFocus();
     void RestoreFocus();
 
@@ -73,6 +77,8 @@ class DialogWindow {
                                     UINT_PTR id, DWORD_PTR self);
     static LRESULT CALLBACK TempoProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
                                       UINT_PTR id, DWORD_PTR self);
+    // What the subclassed controls do with the messages they do not handle.
+    LRESULT ControlDefault(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
     HWND window_ = nullptr;
     std::vector<DialogControl> controls_;
@@ -80,5 +86,5 @@ class DialogWindow {
     UniqueFont font_;
     std::wstring tempoText_;
     DialogState state_;
-    bool annotated_ = false;
+    DialogScreenReader screenReader_{*this};
 };

@@ -1,15 +1,13 @@
 #include "platform/win32/dpi.h"
 
 #include "platform/win32/system_functions.h"
+#include "platform/win32/win32_handles.h"
 
 namespace {
 
 int SystemDpi() {
-    HDC screen = GetDC(nullptr);
-    const int dpi = screen != nullptr ? GetDeviceCaps(screen, LOGPIXELSY) : kDefaultDpi;
-    if (screen != nullptr) {
-        ReleaseDC(nullptr, screen);
-    }
+    const ScreenDc screen;
+    const int dpi = screen.get() != nullptr ? GetDeviceCaps(screen.get(), LOGPIXELSY) : kDefaultDpi;
     return dpi > 0 ? dpi : kDefaultDpi;
 }
 

@@ -72,3 +72,21 @@ class UniqueHandle {
 
     HANDLE handle_ = nullptr;
 };
+
+// The screen's device context, released when it goes out of scope.
+class ScreenDc {
+  public:
+    ScreenDc() : dc_(GetDC(nullptr)) {}
+    ScreenDc(const ScreenDc&) = delete;
+    ScreenDc& operator=(const ScreenDc&) = delete;
+    ~ScreenDc() {
+        if (dc_ != nullptr) {
+            ReleaseDC(nullptr, dc_);
+        }
+    }
+
+    HDC get() const { return dc_; }
+
+  private:
+    HDC dc_;
+};

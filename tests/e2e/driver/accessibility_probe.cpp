@@ -41,6 +41,33 @@ std::wstring NameOf(IAccessible* object, VARIANT child) {
     return text;
 }
 
+// The control id of a child's window, or -1 for a child without a window.
+int ControlIdOf(IDispatch* child) {
+    HWND window = nullptr;
+    IAccessible* object = nullptr;
+    if (child != nullptr && SUCCEEDED(child->QueryInterface(__uuidof(IAccessible),
+                                                            reinterpret_cast<void**>(&object)))) {
+        WindowFromAccessibleObject(object, &window);
+        object->Release();
+    }
+    return window != nullptr ? GetDlgCtrlID(window) : -1;
+}
+
+// The name read late-bound, with `argument` as the child id, or none.
+void WriteDispatchName(JsonWriter& json, IAccessible* object, VARIANT* argument) {
+    DISPPARAMS params{argument, nullptr, argument != nullptr ? 1u : 0u, 0};
+    VARIANT result;
+    VariantInit(&result);
+    if (SUCCEEDED(object->Invoke(DISPID_ACC_NAME, IID_NULL, LOCALE_USER_DEFAULT,
+                                 DISPATCH_PROPERTYGET, &params, &result, nullptr, nullptr)) &&
+        result.vt == VT_BSTR) {
+        json.String(std::wstring(result.bstrVal, SysStringLen(result.bstrVal)));
+    } else {
+        json.Null();
+    }
+    VariantClear(&result);
+}
+
 void CALLBACK OnWinEvent(HWINEVENTHOOK, DWORD event, HWND window, LONG objectId, LONG childId,
                          DWORD, DWORD) {
     if (event != EVENT_OBJECT_NAMECHANGE && event != EVENT_OBJECT_LIVEREGIONCHANGED) {
@@ -98,20 +125,22 @@ void DumpAccessible(JsonWriter& json, HWND window) {
         oleWindow->Release();
     }
     json.Key("ole_window_is_own").Bool(reported != nullptr && reported == window);
-    // The name once more, late-bound: what a script client reads.
+    // The name once more, late-bound: what a script client reads, with the
+    // child id as scripts give it: VT_I4, left out, VT_EMPTY, VT_I2 and by
+    // reference.
     VARIANT argument = self;
-    DISPPARAMS params{&argument, nullptr, 1, 0};
-    VARIANT result;
-    VariantInit(&result);
-    json.Key("dispatch_name");
-    if (SUCCEEDED(object->Invoke(DISPID_ACC_NAME, IID_NULL, LOCALE_USER_DEFAULT,
-                                 DISPATCH_PROPERTYGET, &params, &result, nullptr, nullptr)) &&
-        result.vt == VT_BSTR) {
-        json.String(std::wstring(result.bstrVal, SysStringLen(result.bstrVal)));
-    } else {
-        json.Null();
+    VARIANT empty{};
+    VARIANT small{};
+    small.vt = VT_I2;
+    VARIANT byReference{};
+    byReference.vt = VT_BYREF | VT_VARIANT;
+    byReference.pvarVal = &argument;
+    json.Key("dispatch_names").BeginArray();
+    for (VARIANT* given :
+         {&argument, static_cast<VARIANT*>(nullptr), &empty, &small, &byReference}) {
+        WriteDispatchName(json, object, given);
     }
-    VariantClear(&result);
+    json.EndArray();
     long count = 0;
     json.Key("child_count").Int(SUCCEEDED(object->get_accChildCount(&count)) ? count : -1);
     // Each child as the control id of its window, or as a child id.
@@ -122,19 +151,30 @@ void DumpAccessible(JsonWriter& json, HWND window) {
         SUCCEEDED(AccessibleChildren(object, 0, count, children.data(), &fetched))) {
         for (long i = 0; i < fetched; ++i) {
             VARIANT& child = children[static_cast<std::size_t>(i)];
-            HWND childWindow = nullptr;
-            IAccessible* childObject = nullptr;
-            if (child.vt == VT_DISPATCH && child.pdispVal != nullptr &&
-                SUCCEEDED(child.pdispVal->QueryInterface(__uuidof(IAccessible),
-                                                         reinterpret_cast<void**>(&childObject)))) {
-                WindowFromAccessibleObject(childObject, &childWindow);
-                childObject->Release();
-            }
-            json.Int(childWindow != nullptr ? GetDlgCtrlID(childWindow) : -1);
+            json.Int(child.vt == VT_DISPATCH ? ControlIdOf(child.pdispVal) : -1);
             VariantClear(&child);
         }
     }
     json.EndArray();
+    // The same children by number, and the last one by navigation.
+    json.Key("numbered_children").BeginArray();
+    for (long i = 1; i <= count; ++i) {
+        VARIANT number{};
+        number.vt = VT_I4;
+        number.lVal = i;
+        IDispatch* child = nullptr;
+        json.Int(SUCCEEDED(object->get_accChild(number, &child)) ? ControlIdOf(child) : -1);
+        if (child != nullptr) {
+            child->Release();
+        }
+    }
+    json.EndArray();
+    VARIANT last{};
+    json.Key("last_child")
+        .Int(SUCCEEDED(object->accNavigate(NAVDIR_LASTCHILD, self, &last)) && last.vt == VT_DISPATCH
+                 ? ControlIdOf(last.pdispVal)
+                 : -1);
+    VariantClear(&last);
     object->Release();
     json.EndObject();
 }

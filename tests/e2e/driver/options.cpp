@@ -62,6 +62,7 @@ const char kOptionsUsage[] =
     "  --show: start the program with STARTF_USESHOWWINDOW and this wShowWindow\n"
     "  --own-station: start it on a desktop of a window station of the driver's own, not\n"
     "    the interactive one; the driver cannot see its windows, so only wait-exit helps\n"
+    "  --refuse-control ID: a CBT hook makes Windows refuse to create the control ID\n"
     "steps:\n";
 
 std::optional<std::wstring> ParseOptions(int argc, wchar_t** argv, Options& options) {
@@ -84,6 +85,8 @@ std::optional<std::wstring> ParseOptions(int argc, wchar_t** argv, Options& opti
             }
             options.tail.assign(bytes->size() / 2, L'\0');
             memcpy(options.tail.data(), bytes->data(), bytes->size());
+        } else if (arg == L"--refuse-control") {
+            options.refusedControl = argv[++i];
         } else if (arg == L"--attach-class") {
             options.attachClass = argv[++i];
         } else if (arg == L"--attach-title") {

@@ -15,6 +15,7 @@ struct Options {
     std::optional<std::wstring> attachTitle;
     std::optional<WORD> show;
     bool ownStation = false;
+    std::wstring refusedControl;
     std::wstring outPath;
     double timeoutMs = 60000;
     std::vector<std::wstring> steps;

@@ -96,6 +96,17 @@ bool Session::Start(const Options& options, JsonWriter& report) {
         }
         startup.lpDesktop = desktop->data();
     }
+    if (!options.refusedControl.empty()) {
+        // For the whole desktop: the program's process loads the hook's DLL.
+        SetEnvironmentVariableW(L"TOLVANE_REFUSED_CONTROL", options.refusedControl.c_str());
+        const HMODULE hook = LoadLibraryW(L"tolvane_refusing_hook.dll");
+        const auto proc = reinterpret_cast<HOOKPROC>(
+            reinterpret_cast<void*>(GetProcAddress(hook, "RefuseControl")));
+        if (proc == nullptr || SetWindowsHookExW(WH_CBT, proc, hook, 0) == nullptr) {
+            report.Key("error").Ascii("cannot set the refusing hook");
+            return false;
+        }
+    }
     PROCESS_INFORMATION info{};
     // Wine now and then loses a new process while it is still starting up
     // and fails the start with ERROR_INTERNAL_ERROR (a `wine` command ends
