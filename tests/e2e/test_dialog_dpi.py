@@ -130,9 +130,9 @@ class DpiTest(unittest.TestCase):
         # in proportion to the DPI (within what hinting changes), its height
         # grows too.
         def ink(dpi):
-            step = self.result(dpi, 3).step("ink")
-            self.assertIsNotNone(step["ink"]["box"], f"no prompt text drawn at {dpi} DPI")
-            left, top, right, bottom = step["ink"]["box"]
+            box = self.result(dpi, 3).step("ink")["ink"]
+            self.assertIsNotNone(box, f"no prompt text drawn at {dpi} DPI")
+            left, top, right, bottom = box
             return right - left, bottom - top
 
         reference_width, reference_height = ink(REFERENCE_DPI)

@@ -25,8 +25,7 @@ class UsageBoxTest(unittest.TestCase):
         self.assertEqual(box.child(e2e.ID_MESSAGE_TEXT).text, e2e.usage_text())
         buttons = box.visible_children("Button")
         self.assertEqual([(b.id, b.text) for b in buttons], [(e2e.ID_OK, "OK")])
-        icons = [c for c in box.visible_children("Static")
-                 if c.style & e2e.SS_TYPEMASK == e2e.SS_ICON and c.data["icon"]]
+        icons = [c for c in box.visible_children("Static") if c.icon]
         self.assertEqual(icons, [], "the usage box shows no icon")
         self.assertEqual(result.exit_code, 11)
 

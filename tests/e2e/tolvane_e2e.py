@@ -66,7 +66,6 @@ BS_DEFPUSHBUTTON = 0x01
 BS_GROUPBOX = 0x07
 BS_AUTORADIOBUTTON = 0x09
 SS_TYPEMASK = 0x1F
-SS_ICON = 0x03
 
 _counter = itertools.count()
 
@@ -283,7 +282,7 @@ class Driver:
         self.out_file = env.scratch_file(".json")
         self.stderr_file = env.scratch_file(".stderr")
         steps_file = env.scratch_file(".steps")
-        steps_file.write_text("\n".join(steps) + "\n", encoding="utf-8")
+        steps_file.write_bytes("\n".join(steps).encode("utf-16-le", "surrogatepass"))
         self.args = ["wine", str(driver_exe()), "--timeout", str(int(timeout * 1000)),
                      "--out", windows_path(self.out_file),
                      "--steps-file", windows_path(steps_file), *args]

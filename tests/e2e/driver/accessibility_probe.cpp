@@ -22,10 +22,11 @@ struct WinEvent {
 std::vector<WinEvent> g_events;
 std::function<double()> g_clock;
 
-void WriteBstr(JsonWriter& json, HRESULT hr, BSTR text) {
-    if (SUCCEEDED(hr) && text != nullptr) {
-        json.String(std::wstring(text, SysStringLen(text)));
-        SysFreeString(text);
+// The text that the call `hr` left in `*text`, or null when it failed.
+void WriteBstr(JsonWriter& json, HRESULT hr, BSTR* text) {
+    if (SUCCEEDED(hr) && *text != nullptr) {
+        json.String(std::wstring(*text, SysStringLen(*text)));
+        SysFreeString(*text);
     } else {
         json.Null();
     }
@@ -99,14 +100,11 @@ void DumpAccessible(JsonWriter& json, HWND window) {
     VARIANT self{};
     self.vt = VT_I4;
     self.lVal = CHILDID_SELF;
-    BSTR text = nullptr;
-    json.Key("name");
-    HRESULT hr = object->get_accName(self, &text);
-    WriteBstr(json, hr, text);
-    json.Key("description");
-    text = nullptr;
-    hr = object->get_accDescription(self, &text);
-    WriteBstr(json, hr, text);
+    BSTR name = nullptr;
+    BSTR description = nullptr;
+    WriteBstr(json.Key("name"), object->get_accName(self, &name), &name);
+    WriteBstr(json.Key("description"), object->get_accDescription(self, &description),
+              &description);
     VARIANT value{};
     json.Key("role");
     if (SUCCEEDED(object->get_accRole(self, &value)) && value.vt == VT_I4) {

@@ -12,26 +12,23 @@ struct NamedKey {
     WORD key;
 };
 
-constexpr NamedKey kNamedKeys[] = {
-    {L"enter", VK_RETURN},
-    {L"esc", VK_ESCAPE},
-    {L"tab", VK_TAB},
-    {L"space", VK_SPACE},
-    {L"up", VK_UP},
-    {L"down", VK_DOWN},
-    {L"f4", VK_F4},
-    // A modifier on its own, pressed and released.
-    {L"shift", VK_SHIFT},
-};
+// Shift is also a key of its own, pressed and released alone.
+constexpr NamedKey kNamedKeys[] = {{L"enter", VK_RETURN}, {L"esc", VK_ESCAPE}, {L"tab", VK_TAB},
+                                   {L"space", VK_SPACE},  {L"up", VK_UP},      {L"down", VK_DOWN},
+                                   {L"f4", VK_F4},        {L"shift", VK_SHIFT}};
 
 constexpr NamedKey kModifiers[] = {{L"shift", VK_SHIFT}, {L"alt", VK_MENU}};
 
-std::wstring Lower(std::wstring_view text) {
-    std::wstring lower(text);
-    for (wchar_t& c : lower) {
-        c = static_cast<wchar_t>(std::towlower(c));
+// The key of this name in `table`, matched without regard to case.
+template <std::size_t N>
+std::optional<WORD> Lookup(const NamedKey (&table)[N], std::wstring_view name) {
+    const std::wstring text(name);
+    for (const NamedKey& named : table) {
+        if (lstrcmpiW(text.c_str(), named.name) == 0) {
+            return named.key;
+        }
     }
-    return lower;
+    return std::nullopt;
 }
 
 std::optional<WORD> KeyByName(std::wstring_view name) {
@@ -41,13 +38,7 @@ std::optional<WORD> KeyByName(std::wstring_view name) {
             return static_cast<WORD>(c);
         }
     }
-    std::wstring lower = Lower(name);
-    for (const NamedKey& named : kNamedKeys) {
-        if (lower == named.name) {
-            return named.key;
-        }
-    }
-    return std::nullopt;
+    return Lookup(kNamedKeys, name);
 }
 
 INPUT KeyInput(WORD key, bool up) {
@@ -60,22 +51,13 @@ INPUT KeyInput(WORD key, bool up) {
     return input;
 }
 
-INPUT MouseInput(DWORD flags, LONG dx = 0, LONG dy = 0) {
-    INPUT input{};
-    input.type = INPUT_MOUSE;
-    input.mi.dx = dx;
-    input.mi.dy = dy;
-    input.mi.dwFlags = flags;
-    return input;
-}
-
 // Absolute mouse coordinates run from 0 to 65535 across the primary screen;
 // aiming at the middle of the pixel survives either rounding of the mapping.
 LONG Normalized(LONG pixel, int screenSize) {
     return static_cast<LONG>(((2LL * pixel + 1) * 65536) / (2LL * screenSize));
 }
 
-bool SendAll(std::vector<INPUT>& inputs) {
+bool SendAll(std::vector<INPUT> inputs) {
     UINT sent = SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
     return sent == inputs.size();
 }
@@ -92,9 +74,12 @@ bool CursorAt(POINT point) {
 }
 
 INPUT MouseAt(DWORD flags, POINT point) {
-    return MouseInput(flags | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE,
-                      Normalized(point.x, GetSystemMetrics(SM_CXSCREEN)),
-                      Normalized(point.y, GetSystemMetrics(SM_CYSCREEN)));
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dx = Normalized(point.x, GetSystemMetrics(SM_CXSCREEN));
+    input.mi.dy = Normalized(point.y, GetSystemMetrics(SM_CYSCREEN));
+    input.mi.dwFlags = flags | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    return input;
 }
 
 // Under Wine the cursor can snap back to where it was: a window that appeared
@@ -103,8 +88,7 @@ INPUT MouseAt(DWORD flags, POINT point) {
 // catches up first, and the move is repeated until the cursor stays put.
 bool MoveTo(HWND window, POINT point) {
     for (int attempt = 0; attempt < 10; ++attempt) {
-        std::vector<INPUT> move = {MouseAt(0, point)};
-        if (!SendAll(move)) {
+        if (!SendAll({MouseAt(0, point)})) {
             return false;
         }
         Sleep(20);
@@ -130,17 +114,11 @@ std::optional<KeyChord> ParseKeyChord(std::wstring_view keys) {
         if (plus == std::wstring_view::npos || plus + 1 == keys.size()) {
             break;
         }
-        std::wstring name = Lower(keys.substr(0, plus));
-        bool found = false;
-        for (const NamedKey& modifier : kModifiers) {
-            if (name == modifier.name) {
-                chord.modifiers.push_back(modifier.key);
-                found = true;
-            }
-        }
-        if (!found) {
+        const std::optional<WORD> modifier = Lookup(kModifiers, keys.substr(0, plus));
+        if (!modifier) {
             return std::nullopt;
         }
+        chord.modifiers.push_back(*modifier);
         keys.remove_prefix(plus + 1);
     }
     std::optional<WORD> key = KeyByName(keys);
@@ -178,39 +156,23 @@ bool TypeText(std::wstring_view text) {
     return SendAll(inputs);
 }
 
-bool ClickAt(HWND window, POINT screenPoint) {
+bool PressAndRelease(HWND window, POINT from, POINT to) {
     RoundTrip(window, 2);
-    if (!MoveTo(window, screenPoint)) {
+    if (!MoveTo(window, from) || !SendAll({MouseAt(MOUSEEVENTF_LEFTDOWN, from)})) {
         return false;
     }
-    // Press and release carry the point too, and come a moment apart, as a
-    // hand makes them.
-    std::vector<INPUT> press = {MouseAt(MOUSEEVENTF_LEFTDOWN, screenPoint)};
-    std::vector<INPUT> release = {MouseAt(MOUSEEVENTF_LEFTUP, screenPoint)};
-    if (!SendAll(press)) {
-        return false;
-    }
+    // Each part comes a moment after the last, as a hand makes them, and is
+    // taken in before the next.
     Sleep(50);
-    return SendAll(release);
-}
-
-bool DragFromTo(HWND window, POINT from, POINT to) {
-    RoundTrip(window, 2);
-    if (!MoveTo(window, from)) {
-        return false;
-    }
-    // Each part is taken in before the next, as it would be at a hand's pace.
-    std::vector<INPUT> press = {MouseAt(MOUSEEVENTF_LEFTDOWN, from)};
-    std::vector<INPUT> move = {MouseAt(0, to)};
-    std::vector<INPUT> release = {MouseAt(MOUSEEVENTF_LEFTUP, to)};
-    for (std::vector<INPUT>* part : {&press, &move}) {
-        if (!SendAll(*part)) {
+    if (to.x != from.x || to.y != from.y) {
+        RoundTrip(window, 2);
+        if (!SendAll({MouseAt(0, to)})) {
             return false;
         }
         Sleep(50);
         RoundTrip(window, 2);
     }
-    return SendAll(release);
+    return SendAll({MouseAt(MOUSEEVENTF_LEFTUP, to)});
 }
 
 bool EnsureForeground(HWND window) {

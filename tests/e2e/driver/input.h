@@ -23,14 +23,11 @@ bool SendKeyChord(const KeyChord& chord);
 // the keyboard layout (KEYEVENTF_UNICODE): WM_CHAR without Alt.
 bool TypeText(std::wstring_view text);
 
-// Moves the mouse to the screen point and clicks the left button there; the
-// point is meant to be on `window`. Returns false when the cursor would not
-// stay on the point.
-bool ClickAt(HWND window, POINT screenPoint);
-
-// Presses the left button at `from`, moves to `to` with the button held and
-// releases it there: a press that the user takes back by sliding off.
-bool DragFromTo(HWND window, POINT from, POINT to);
+// Moves the mouse to the screen point `from`, presses the left button there
+// and releases it at `to`: a click, or, elsewhere, a press that the user
+// takes back by sliding off. The points are meant to be on `window`. Returns
+// false when the cursor would not stay on `from`.
+bool PressAndRelease(HWND window, POINT from, POINT to);
 
 // Makes the window the foreground window unless it is already. Returns whether
 // it is foreground now.

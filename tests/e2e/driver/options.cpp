@@ -27,16 +27,8 @@ bool ParseNumber(const std::wstring& text, long long* value) {
 
 namespace {
 
-std::wstring FromUtf8(const std::string& bytes) {
-    int length =
-        MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
-    std::wstring text(length, L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), text.data(),
-                        length);
-    return text;
-}
-
-std::optional<std::string> ReadWholeFile(const std::wstring& path) {
+// The file's text, written in UTF-16LE.
+std::optional<std::wstring> ReadUtf16File(const std::wstring& path) {
     HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
@@ -49,7 +41,12 @@ std::optional<std::string> ReadWholeFile(const std::wstring& path) {
         bytes.append(buffer, read);
     }
     CloseHandle(file);
-    return bytes;
+    if (bytes.size() % 2 != 0) {
+        return std::nullopt;
+    }
+    std::wstring text(bytes.size() / 2, L'\0');
+    memcpy(text.data(), bytes.data(), bytes.size());
+    return text;
 }
 
 } // namespace
@@ -58,7 +55,7 @@ const char kOptionsUsage[] =
     "usage: tolvane_driver (--exe PATH [--tail-file PATH] [--show SW] [--own-station]\n"
     "                       | --attach-class CLASS [--attach-title TEXT])\n"
     "                      [--timeout MS] [--out PATH] [--steps-file PATH] STEP...\n"
-    "  --tail-file: the program's command-line tail, raw UTF-16LE\n"
+    "  --tail-file: the program's command-line tail; --steps-file: a step a line; UTF-16LE\n"
     "  --show: start the program with STARTF_USESHOWWINDOW and this wShowWindow\n"
     "  --own-station: start it on a desktop of a window station of the driver's own, not\n"
     "    the interactive one; the driver cannot see its windows, so only wait-exit helps\n"
@@ -78,13 +75,20 @@ std::optional<std::wstring> ParseOptions(int argc, wchar_t** argv, Options& opti
         }
         if (arg == L"--exe") {
             options.exe = argv[++i];
-        } else if (arg == L"--tail-file") {
-            std::optional<std::string> bytes = ReadWholeFile(argv[++i]);
-            if (!bytes || bytes->size() % 2 != 0) {
-                return L"cannot read --tail-file as UTF-16LE";
+        } else if (arg == L"--tail-file" || arg == L"--steps-file") {
+            const std::optional<std::wstring> text = ReadUtf16File(argv[++i]);
+            if (!text) {
+                return L"cannot read " + arg + L" as UTF-16LE";
             }
-            options.tail.assign(bytes->size() / 2, L'\0');
-            memcpy(options.tail.data(), bytes->data(), bytes->size());
+            if (arg == L"--tail-file") {
+                options.tail = *text;
+            } else {
+                for (const std::wstring& line : Split(*text, L'\n')) {
+                    if (!line.empty()) {
+                        options.steps.push_back(line);
+                    }
+                }
+            }
         } else if (arg == L"--refuse-control") {
             options.refusedControl = argv[++i];
         } else if (arg == L"--attach-class") {
@@ -93,30 +97,15 @@ std::optional<std::wstring> ParseOptions(int argc, wchar_t** argv, Options& opti
             options.attachTitle = argv[++i];
         } else if (arg == L"--out") {
             options.outPath = argv[++i];
-        } else if (arg == L"--timeout") {
-            long long ms = 0;
-            if (!ParseNumber(argv[++i], &ms)) {
-                return L"bad --timeout";
+        } else if (arg == L"--timeout" || arg == L"--show") {
+            long long number = 0;
+            if (!ParseNumber(argv[++i], &number)) {
+                return L"bad " + arg;
             }
-            options.timeoutMs = static_cast<double>(ms);
-        } else if (arg == L"--show") {
-            long long command = 0;
-            if (!ParseNumber(argv[++i], &command)) {
-                return L"bad --show";
-            }
-            options.show = static_cast<WORD>(command);
-        } else if (arg == L"--steps-file") {
-            std::optional<std::string> bytes = ReadWholeFile(argv[++i]);
-            if (!bytes) {
-                return L"cannot read --steps-file";
-            }
-            for (std::wstring line : Split(FromUtf8(*bytes), L'\n')) {
-                if (!line.empty() && line.back() == L'\r') {
-                    line.pop_back();
-                }
-                if (!line.empty() && line[0] != L'#') {
-                    options.steps.push_back(line);
-                }
+            if (arg == L"--show") {
+                options.show = static_cast<WORD>(number);
+            } else {
+                options.timeoutMs = static_cast<double>(number);
             }
         } else if (arg.rfind(L"--", 0) == 0) {
             return L"unknown option " + arg;
@@ -126,9 +115,6 @@ std::optional<std::wstring> ParseOptions(int argc, wchar_t** argv, Options& opti
     }
     if (options.exe.empty() == options.attachClass.empty()) {
         return L"give either --exe or --attach-class";
-    }
-    if (options.ownStation && options.exe.empty()) {
-        return L"--own-station needs --exe";
     }
     return std::nullopt;
 }

@@ -20,7 +20,7 @@ std::vector<int> ChildIds(HWND window) {
 
 } // namespace
 
-Session::Session() {
+Session::Session(double deadlineMs) : deadlineMs_(deadlineMs) {
     QueryPerformanceFrequency(&frequency_);
     ResetClock();
 }
@@ -42,18 +42,14 @@ double Session::Budget(double requestedMs) const {
 }
 
 std::optional<double> Session::SinceVisible() const {
-    if (!visibleAt_) {
-        return std::nullopt;
-    }
-    return NowMs() - *visibleAt_;
+    return visibleAt_ ? std::optional(NowMs() - *visibleAt_) : std::nullopt;
 }
 
 std::optional<std::wstring> Session::CreateOwnStation(JsonWriter& report) {
     const std::wstring name = L"TolvaneE2E" + std::to_wstring(GetCurrentProcessId());
     station_ = CreateWindowStationW(name.c_str(), 0, WINSTA_ALL_ACCESS, nullptr);
     if (station_ == nullptr) {
-        report.Key("error").Ascii("CreateWindowStationW failed with error " +
-                                  std::to_string(GetLastError()));
+        Fail(report, "CreateWindowStationW failed with error " + std::to_string(GetLastError()));
         return std::nullopt;
     }
     // A desktop is made in the caller's window station, so the driver moves
@@ -66,8 +62,8 @@ std::optional<std::wstring> Session::CreateOwnStation(JsonWriter& report) {
         SetLastError(error);
     }
     if (desktop_ == nullptr) {
-        report.Key("error").Ascii("no desktop in the own window station (error " +
-                                  std::to_string(GetLastError()) + ")");
+        Fail(report,
+             "no desktop in the own window station (error " + std::to_string(GetLastError()) + ")");
         return std::nullopt;
     }
     return name + L"\\Desktop";
@@ -103,8 +99,7 @@ bool Session::Start(const Options& options, JsonWriter& report) {
         const auto proc = reinterpret_cast<HOOKPROC>(
             reinterpret_cast<void*>(GetProcAddress(hook, "RefuseControl")));
         if (proc == nullptr || SetWindowsHookExW(WH_CBT, proc, hook, 0) == nullptr) {
-            report.Key("error").Ascii("cannot set the refusing hook");
-            return false;
+            return Fail(report, "cannot set the refusing hook");
         }
     }
     PROCESS_INFORMATION info{};
@@ -120,16 +115,12 @@ bool Session::Start(const Options& options, JsonWriter& report) {
                                  nullptr, nullptr, &startup, &info);
     } while (!created && GetLastError() == ERROR_INTERNAL_ERROR && starts < 2);
     if (!created) {
-        report.Key("error").Ascii("CreateProcessW failed with error " +
-                                  std::to_string(GetLastError()));
-        return false;
+        return Fail(report, "CreateProcessW failed with error " + std::to_string(GetLastError()));
     }
     CloseHandle(info.hThread);
-    launched_ = true;
     process_ = info.hProcess;
     processId_ = info.dwProcessId;
     StartWinEventRecording(processId_, [this] { return SinceVisible().value_or(-1); });
-    report.Key("pid").Int(processId_);
     return true;
 }
 
@@ -152,7 +143,6 @@ bool Session::Attach(const Options& options, JsonWriter& report) {
             if (process_ == nullptr) {
                 return Fail(report, "OpenProcess failed");
             }
-            report.Key("pid").Int(processId_);
             Observe();
             return true;
         }
@@ -297,7 +287,7 @@ void Session::Finish(JsonWriter& report) {
     report.Key("timed_out").Bool(timedOut_);
     const bool ended = exitAt_ && !killed_;
     report.Key("exit_code").IntOrNull(ended ? std::optional<long long>(exitCode_) : std::nullopt);
-    report.Key("exit_ms").NumberOrNull(ended && launched_ ? exitAt_ : std::nullopt);
+    report.Key("exit_ms").NumberOrNull(ended ? exitAt_ : std::nullopt);
     report.Key("exit_after_visible_ms")
         .NumberOrNull(ended && visibleAt_ ? std::optional(*exitAt_ - *visibleAt_) : std::nullopt);
     if (desktop_ != nullptr) {

@@ -27,7 +27,8 @@ struct SeenWindow {
 // The process under test and what has been observed of it so far.
 class Session {
   public:
-    Session();
+    // Every wait ends by `deadlineMs` after the start.
+    explicit Session(double deadlineMs);
 
     bool Start(const Options& options, JsonWriter& report);
     bool Attach(const Options& options, JsonWriter& report);
@@ -35,15 +36,12 @@ class Session {
     bool RunStep(const std::wstring& step, JsonWriter& json);
     void Finish(JsonWriter& report);
 
-    void SetDeadline(double ms) { deadlineMs_ = ms; }
-
     // The steps (steps.cpp); RunStep has checked and parsed their arguments.
     bool StepWaitWindow(const StepArgs& args, JsonWriter& json);
     bool StepDump(const StepArgs& args, JsonWriter& json);
     bool StepSleep(const StepArgs& args, JsonWriter& json);
-    bool StepClick(const StepArgs& args, JsonWriter& json);
+    bool StepPress(const StepArgs& args, JsonWriter& json);
     bool StepClickClient(const StepArgs& args, JsonWriter& json);
-    bool StepDrag(const StepArgs& args, JsonWriter& json);
     bool StepClickClose(const StepArgs& args, JsonWriter& json);
     bool StepKey(const StepArgs& args, JsonWriter& json);
     bool StepType(const StepArgs& args, JsonWriter& json);
@@ -85,7 +83,6 @@ class Session {
     HWINSTA station_ = nullptr;
     HDESK desktop_ = nullptr;
     HANDLE process_ = nullptr;
-    bool launched_ = false; // started by the driver, not attached to
     DWORD processId_ = 0;
     HWND window_ = nullptr;
     std::vector<SeenWindow> seen_;
@@ -94,5 +91,5 @@ class Session {
     DWORD exitCode_ = 0;
     bool killed_ = false;
     bool timedOut_ = false;
-    double deadlineMs_ = 60000;
+    double deadlineMs_;
 };

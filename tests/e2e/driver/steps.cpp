@@ -7,6 +7,7 @@
 #include "steps.h"
 #include "window_info.h"
 
+#include <algorithm>
 #include <optional>
 
 namespace {
@@ -114,26 +115,21 @@ bool Session::StepDump(const StepArgs&, JsonWriter& json) {
     return true;
 }
 
-bool Session::StepClick(const StepArgs& args, JsonWriter& json) {
-    const HWND child = ChildWithId(args.numbers[0], json);
-    return child != nullptr &&
-           Deliver([&] { return ClickAt(window_, CentreOf(child)); }, kMissedPoint, json);
-}
-
-bool Session::StepClickClient(const StepArgs& args, JsonWriter& json) {
-    const POINT point = OnScreen(window_, args.numbers[0], args.numbers[1]);
-    return Deliver([&] { return ClickAt(window_, point); }, kMissedPoint, json);
-}
-
-bool Session::StepDrag(const StepArgs& args, JsonWriter& json) {
+// click:ID, or drag:ID:X:Y, which releases the button elsewhere.
+bool Session::StepPress(const StepArgs& args, JsonWriter& json) {
     const HWND child = ChildWithId(args.numbers[0], json);
     if (child == nullptr) {
         return false;
     }
     const POINT from = CentreOf(child);
-    const POINT to = OnScreen(window_, args.numbers[1], args.numbers[2]);
-    return Deliver([&] { return DragFromTo(window_, from, to); },
-                   "the press did not reach the point", json);
+    const POINT to =
+        args.numbers.size() == 3 ? OnScreen(window_, args.numbers[1], args.numbers[2]) : from;
+    return Deliver([&] { return PressAndRelease(window_, from, to); }, kMissedPoint, json);
+}
+
+bool Session::StepClickClient(const StepArgs& args, JsonWriter& json) {
+    const POINT point = OnScreen(window_, args.numbers[0], args.numbers[1]);
+    return Deliver([&] { return PressAndRelease(window_, point, point); }, kMissedPoint, json);
 }
 
 bool Session::StepClickClose(const StepArgs&, JsonWriter& json) {
@@ -141,7 +137,7 @@ bool Session::StepClickClose(const StepArgs&, JsonWriter& json) {
     if (!point) {
         return Fail(json, "the window has no close box");
     }
-    return Deliver([&] { return ClickAt(window_, *point); }, kMissedPoint, json);
+    return Deliver([&] { return PressAndRelease(window_, *point, *point); }, kMissedPoint, json);
 }
 
 bool Session::StepKey(const StepArgs& args, JsonWriter& json) {
@@ -248,19 +244,14 @@ bool Session::StepEndProcess(const StepArgs& args, JsonWriter& json) {
     Kill();
     const double ended = NowMs();
     const auto anyLeft = [this] {
-        for (const SeenWindow& seen : seen_) {
-            if (IsWindow(seen.window)) {
-                return true;
-            }
-        }
-        return false;
+        return std::any_of(seen_.begin(), seen_.end(),
+                           [](const SeenWindow& seen) { return IsWindow(seen.window); });
     };
     while (anyLeft() && NowMs() - ended < static_cast<double>(timeout)) {
         Sleep(kPollMs);
     }
     if (anyLeft()) {
-        json.Key("error").Ascii("a window outlived the process");
-        return false;
+        return Fail(json, "a window outlived the process");
     }
     json.Key("windows_gone_ms").Number(NowMs() - ended);
     return true;
@@ -292,11 +283,11 @@ const StepEntry kSteps[] = {
      &Session::StepDump},
     {L"sleep", "sleep:MS", "wait, observing", ArgKind::Numbers, 1, 1, false, &Session::StepSleep},
     {L"click", "click:ID", "left click on the centre of a child", ArgKind::Numbers, 1, 1, true,
-     &Session::StepClick},
+     &Session::StepPress},
     {L"click-client", "click-client:X:Y", "left click at client coordinates", ArgKind::Numbers, 2,
      2, true, &Session::StepClickClient},
     {L"drag", "drag:ID:X:Y", "press on a child's centre, release at client coordinates",
-     ArgKind::Numbers, 3, 3, true, &Session::StepDrag},
+     ArgKind::Numbers, 3, 3, true, &Session::StepPress},
     {L"click-close", "click-close", "left click on the close box", ArgKind::Numbers, 0, 0, true,
      &Session::StepClickClose},
     {L"key", "key:CHORD", "e.g. Enter, Esc, Shift+Tab, Down, Alt+O, Alt+F4, A", ArgKind::Words, 1,

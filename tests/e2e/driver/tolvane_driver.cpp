@@ -36,8 +36,7 @@ int wmain(int argc, wchar_t** argv) {
     JsonWriter report;
     report.BeginObject();
 
-    Session session;
-    session.SetDeadline(options.timeoutMs);
+    Session session(options.timeoutMs);
     bool ok = options.attachClass.empty() ? session.Start(options, report)
                                           : session.Attach(options, report);
     report.Key("started").Bool(ok);

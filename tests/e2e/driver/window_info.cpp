@@ -42,6 +42,14 @@ bool SendWithTimeout(HWND window, UINT message, WPARAM wParam, LPARAM lParam, DW
                                result) != 0;
 }
 
+// The window's rectangle relative to the client area of `top`.
+RECT RectInClient(HWND top, HWND window) {
+    RECT rect{};
+    GetWindowRect(window, &rect);
+    MapWindowPoints(HWND_DESKTOP, top, reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
 void WriteRect(JsonWriter& json, const RECT& rect) {
     json.BeginArray().Int(rect.left).Int(rect.top).Int(rect.right).Int(rect.bottom).EndArray();
 }
@@ -75,14 +83,12 @@ void DumpChild(JsonWriter& json, HWND top, HWND child) {
     const bool checkable = lstrcmpiW(className.c_str(), L"Button") == 0 &&
                            SendWithTimeout(child, BM_GETCHECK, 0, 0, &check);
     json.Key("check").IntOrNull(checkable ? std::optional<long long>(check) : std::nullopt);
-    json.Key("icon");
+    // Whether it is an icon control that holds an icon.
     DWORD_PTR icon = 0;
-    if (lstrcmpiW(className.c_str(), L"Static") == 0 && (style & SS_TYPEMASK) == SS_ICON) {
-        SendWithTimeout(child, STM_GETICON, 0, 0, &icon);
-        json.Bool(icon != 0);
-    } else {
-        json.Null();
-    }
+    const bool iconControl =
+        lstrcmpiW(className.c_str(), L"Static") == 0 && (style & SS_TYPEMASK) == SS_ICON;
+    json.Key("icon").Bool(iconControl && SendWithTimeout(child, STM_GETICON, 0, 0, &icon) &&
+                          icon != 0);
     json.EndObject();
 }
 
@@ -149,13 +155,6 @@ HWND FindDescendant(HWND top, int id) {
     return nullptr;
 }
 
-RECT RectInClient(HWND top, HWND window) {
-    RECT rect{};
-    GetWindowRect(window, &rect);
-    MapWindowPoints(HWND_DESKTOP, top, reinterpret_cast<POINT*>(&rect), 2);
-    return rect;
-}
-
 void DumpWindow(JsonWriter& json, HWND top) {
     RECT windowRect{};
     RECT clientRect{};
@@ -215,20 +214,15 @@ bool DumpInk(JsonWriter& json, HWND window) {
         for (int i = 0; i < width * height; ++i) {
             ++counts[pixels[i] & 0xFFFFFF];
         }
-        DWORD background = 0;
-        int most = 0;
-        for (const auto& [colour, count] : counts) {
-            if (count > most) {
-                background = colour;
-                most = count;
-            }
-        }
+        const DWORD background =
+            std::max_element(counts.begin(), counts.end(), [](const auto& a, const auto& b) {
+                return a.second < b.second;
+            })->first;
+        // Stays empty, right of left, when nothing is drawn.
         RECT box{width, height, 0, 0};
-        int inked = 0;
         for (int y = 0; y < height; ++y) {
             for (int x = 0; x < width; ++x) {
                 if ((pixels[y * width + x] & 0xFFFFFF) != background) {
-                    ++inked;
                     box.left = std::min<LONG>(box.left, x);
                     box.top = std::min<LONG>(box.top, y);
                     box.right = std::max<LONG>(box.right, x + 1);
@@ -236,21 +230,16 @@ bool DumpInk(JsonWriter& json, HWND window) {
                 }
             }
         }
-        json.Key("ink").BeginObject();
-        json.Key("box");
-        if (inked > 0) {
+        json.Key("ink");
+        if (box.right > box.left) {
             WriteRect(json, box);
         } else {
             json.Null();
         }
-        json.EndObject();
     }
-    if (bitmap != nullptr) {
-        DeleteObject(bitmap);
-    }
-    if (memory != nullptr) {
-        DeleteDC(memory);
-    }
+    // Either may be null, which these calls refuse harmlessly.
+    DeleteObject(bitmap);
+    DeleteDC(memory);
     ReleaseDC(nullptr, screen);
     return copied;
 }

@@ -26,9 +26,6 @@ void RoundTrip(HWND window, int rounds = 1);
 // The first window below `top` (at any depth) with this control id.
 HWND FindDescendant(HWND top, int id);
 
-// The window's rectangle relative to the client area of `top`.
-RECT RectInClient(HWND top, HWND window);
-
 // The whole state of a top-level window and its children.
 void DumpWindow(JsonWriter& json, HWND top);
 
