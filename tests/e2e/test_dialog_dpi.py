@@ -30,24 +30,14 @@ GEOMETRY_TAILS = {2: e2e.option_tail(2, "/Title Geometria /Text Prova"),
                   "long": f'/Text "{LONG_PROMPT}" /Option Uno /Option "{LONG_OPTION}" /Option Tre'}
 
 
-def dpi_state_dir():
-    shared = e2e.shared_state_dir()
-    return shared.with_name(shared.name + "-dpi")
-
-
-def box(child):
-    """A dumped child's (left, top, width, height) in client coordinates."""
-    left, top, right, bottom = child.rect
-    return (left, top, right - left, bottom - top)
-
-
 class DpiTest(unittest.TestCase):
     TIMEOUT = 300
 
     @classmethod
     def setUpClass(cls):
         e2e.require_programs()
-        state_dir = dpi_state_dir()
+        shared = e2e.shared_state_dir()
+        state_dir = shared.with_name(shared.name + "-dpi")
         cls.addClassCleanup(wine_env.stop, state_dir)
         with warnings.catch_warnings():
             # Xvfb is meant to outlive the object that started it.
@@ -79,7 +69,8 @@ class DpiTest(unittest.TestCase):
         self.assertEqual(window.client_size, client, "client area")
         for control_id, expected in controls.items():
             with self.subTest(control=control_id):
-                self.assertEqual(box(window.child(control_id)), expected)
+                left, top, right, bottom = window.child(control_id).rect
+                self.assertEqual((left, top, right - left, bottom - top), expected)
         # The driver, DPI-aware, sees the screen in physical pixels.
         screen = wine_env.SCREEN_SIZE
         left, top, right, bottom = window.rect

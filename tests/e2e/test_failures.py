@@ -8,6 +8,8 @@ import tolvane_e2e as e2e
 
 
 NO_HANDLER_IN_RUNTIME = 0xC0000139
+# Built next to the driver.
+CRASHER = e2e.driver_exe().parent / "tolvane_crasher.exe"
 
 class FailureTest(unittest.TestCase):
     def test_every_failure_ends_with_the_error_code(self):
@@ -21,7 +23,7 @@ class FailureTest(unittest.TestCase):
                  ("heap-corruption", 0)]
         for how, expected in cases:
             with self.subTest(how):
-                result = e2e.run(how, ["wait-exit:10000"], exe=e2e.crasher_exe())
+                result = e2e.run(how, ["wait-exit:10000"], exe=CRASHER)
                 self.assertIsNone(result.failure)
                 if result.exit_code == NO_HANDLER_IN_RUNTIME:
                     # Wine's msvcrt.dll has no _set_invalid_parameter_handler,

@@ -35,7 +35,6 @@ REPO = Path(__file__).resolve().parents[2]
 # The choice dialog and the usage box are both dialog boxes of the system's
 # class; the controls they hold tell them apart (see Result.seen_kinds).
 DIALOG_CLASS = "#32770"
-MESSAGE_BOX_CLASS = "#32770"
 DIALOG = "dialog"
 USAGE_BOX = "usage box"
 
@@ -87,28 +86,19 @@ def driver_exe():
     return Path(os.environ.get("TOLVANE_DRIVER", _build_dir() / "tolvane_driver.exe"))
 
 
-def crasher_exe():
-    """The test program that fails on purpose, built next to the driver."""
-    return driver_exe().parent / "tolvane_crasher.exe"
-
-
 def require_programs():
     for program in (tolvane_exe(), driver_exe()):
         if not program.is_file():
             raise RuntimeError(f"{program} is missing: build the Windows preset first")
 
 
-def expect_exe():
-    """The native tool that prints what the program's logic says the windows show."""
-    return Path(os.environ.get("TOLVANE_EXPECT",
-                               REPO / "build" / "native" / "tests" / "tools" / "tolvane_expect"))
-
-
 @functools.cache
 def expected(*args):
-    """The tool's JSON for these arguments, read once per process."""
-    return json.loads(subprocess.run([str(expect_exe()), *args], check=True,
-                                     capture_output=True, text=True).stdout)
+    """What the program's logic says the windows show, as the native tool
+    TOLVANE_EXPECT prints it for these arguments; read once per process."""
+    tool = os.environ.get("TOLVANE_EXPECT", REPO / "build/native/tests/tools/tolvane_expect")
+    return json.loads(subprocess.run([str(tool), *args], check=True, capture_output=True,
+                                     text=True).stdout)
 
 
 def max_rows():
@@ -118,10 +108,6 @@ def max_rows():
 def caption(name):
     """A default caption: title, prompt, ok, annulla or usage_box."""
     return expected()["captions"][name]
-
-
-def usage_text():
-    return expected()["usage"]
 
 
 def countdown_text(seconds):
@@ -265,7 +251,7 @@ class Result(_Dumped):
         def kind(window):
             if window["class"] == DIALOG_CLASS and _id("kIdTesto") in window["child_ids"]:
                 return DIALOG
-            if window["class"] == MESSAGE_BOX_CLASS and ID_MESSAGE_TEXT in window["child_ids"]:
+            if window["class"] == DIALOG_CLASS and ID_MESSAGE_TEXT in window["child_ids"]:
                 return USAGE_BOX
             return window["class"]
         return [kind(w) for w in self.seen_windows]

@@ -131,9 +131,8 @@ class Example(unittest.TestCase):
             (work / "call.bat").write_bytes(crlf(f'@call "{e2e.windows_path(bat)}" {args}\n'))
             bat = work / "call.bat"
 
-        window, title = ((e2e.MESSAGE_BOX_CLASS, e2e.caption("usage_box")) if case.usage_box
-                         else (e2e.DIALOG_CLASS, None))
-        answer = e2e.attach(window, case.steps, title=title) if case.steps else None
+        title = e2e.caption("usage_box") if case.usage_box else None
+        answer = e2e.attach(e2e.DIALOG_CLASS, case.steps, title=title) if case.steps else None
         _, output = e2e.run_batch(bat, extra_env)
         result = answer.result() if answer else None
 
