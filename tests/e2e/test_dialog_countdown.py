@@ -113,28 +113,6 @@ class CountdownRunsOutTest(unittest.TestCase):
         self.assertFalse(later.child(e2e.ID_TEMPO).visible)
         self.assertEqual(result.exit_code, 2)
 
-    def test_timeout_values_without_countdown(self):
-        # Out of range: no countdown at all. (How /Timeout is read is
-        # unit-tested.)
-        for value in ("0", "301"):
-            with self.subTest(timeout=value):
-                result = e2e.run(e2e.option_tail(2, f"/Timeout {value}"),
-                                 ["wait-window", "dump", "sleep:2500", "dump", "key:Esc",
-                                  "wait-exit:5000"])
-                self.assertIsNone(result.failure, "the dialog waits")
-                for window in result.windows():
-                    self.assertFalse(window.child(e2e.ID_TEMPO).visible)
-                self.assertEqual(result.exit_code, 0)
-
-    def test_the_longest_countdown(self):
-        result = e2e.run(e2e.option_tail(2, "/Timeout 300"),
-                         ["wait-window", "dump", "key:Esc", "wait-exit:5000"])
-        self.assertIsNone(result.failure)
-        tempo = result.window().child(e2e.ID_TEMPO)
-        self.assertTrue(tempo.visible)
-        self.assertEqual(tempo.text, e2e.countdown_text(300))
-        self.assertEqual(result.exit_code, 0)
-
 
 class CountdownStopTest(unittest.TestCase):
     """Each interaction stops a running countdown: the label goes away and

@@ -29,10 +29,8 @@ class UsageBoxTest(unittest.TestCase):
         self.assertEqual(result.exit_code, 11)
 
     def test_empty_command_line(self):
-        result = e2e.run("", ["wait-window", "dump", "key:Enter", "wait-exit:10000"])
-        self.assertEqual(result.data["command_line"], '"' + e2e.windows_path(e2e.tolvane_exe())
-                         + '"')
-        self.assert_only_usage_box(result)
+        self.assert_only_usage_box(e2e.run("", ["wait-window", "dump", "key:Enter",
+                                                "wait-exit:10000"]))
 
     def test_switches_without_option(self):
         # The hidden dialog's one-second countdown runs out while the box is

@@ -163,17 +163,6 @@ TEST(SetUpFromSwitches, Countdown) {
     }
 }
 
-TEST(SetUpFromSwitches, TypicalRun) {
-    const DialogSetup setup = SetUpFromTail(L"/Title Backup /Text Scegli il tipo /Option Completo "
-                                            L"/Option Incrementale /Default 2 /Timeout 10");
-    EXPECT_EQ(setup.caption, L"Backup");
-    EXPECT_EQ(setup.prompt, L"Scegli il tipo");
-    EXPECT_EQ(setup.options, (std::vector<std::wstring>{L"Completo", L"Incrementale"}));
-    EXPECT_EQ(setup.preselectedRow, 1);
-    EXPECT_EQ(setup.SecondsLeft, 10);
-    EXPECT_EQ(CountdownText(setup.SecondsLeft), L" 10");
-}
-
 TEST(CountdownText, SpaceThenDigits) {
     EXPECT_EQ(CountdownText(0), L" 0");
     EXPECT_EQ(CountdownText(9), L" 9");
