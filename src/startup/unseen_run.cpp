@@ -2,7 +2,7 @@
 
 #include "startup/exit_codes.h"
 
-#include <charconv>
+#include <limits>
 #include <string>
 
 RunPlan PlanRun(const DialogSetup& setup, bool windowsCanBeSeen, bool mayAskTheUser) {
@@ -48,33 +48,43 @@ unsigned ExitCodeFromCopy(std::uint32_t copyExitCode, int numOptions) {
     return dialogsCode ? code : exit_code::kFailed;
 }
 
-std::wstring WaitingProcessValue(const WaitingProcess& waiting) {
-    return std::to_wstring(waiting.processId) + L':' + std::to_wstring(waiting.handle);
-}
-
 namespace {
+
+// By hand rather than with std::to_wstring and std::from_chars, which bring
+// a printf family of their own into the executable.
+std::wstring Decimal(std::uint64_t number) {
+    std::wstring digits;
+    do {
+        digits.insert(digits.begin(), static_cast<wchar_t>(L'0' + number % 10));
+        number /= 10;
+    } while (number != 0);
+    return digits;
+}
 
 // Decimal digits only, with no sign, space or leading zero.
 template <typename Number> std::optional<Number> ParseDecimal(std::wstring_view text) {
-    if (text.empty() || text.size() > 20 || (text.size() > 1 && text.front() == L'0')) {
+    if (text.empty() || (text.size() > 1 && text.front() == L'0')) {
         return std::nullopt;
     }
-    std::string digits;
+    Number number = 0;
     for (const wchar_t c : text) {
         if (c < L'0' || c > L'9') {
             return std::nullopt;
         }
-        digits += static_cast<char>(c);
-    }
-    Number number{};
-    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), number);
-    if (error != std::errc() || end != digits.data() + digits.size()) {
-        return std::nullopt;
+        const auto digit = static_cast<Number>(c - L'0');
+        if (number > (std::numeric_limits<Number>::max() - digit) / 10) {
+            return std::nullopt;
+        }
+        number = number * 10 + digit;
     }
     return number;
 }
 
 } // namespace
+
+std::wstring WaitingProcessValue(const WaitingProcess& waiting) {
+    return Decimal(waiting.processId) + L':' + Decimal(waiting.handle);
+}
 
 std::optional<WaitingProcess> ParseWaitingProcess(std::wstring_view value) {
     const std::size_t colon = value.find(L':');
