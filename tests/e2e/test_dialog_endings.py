@@ -120,6 +120,14 @@ class EndingTest(unittest.TestCase):
                 elif not steps:
                     self.assertLess(result.exit_ms, 10000, "well before any countdown")
 
+    def test_a_stray_copy_variable_changes_nothing(self):
+        # A copy's variable that names no waiting process: the run answers as
+        # any other, with its own codes.
+        result = e2e.run(TAIL, ["wait-window", "key:Enter", "wait-exit:10000"],
+                         variables={"TOLVANE_WAITING_PROCESS": "4:8"})
+        self.assertIsNone(result.failure)
+        self.assertEqual(result.exit_code, 2)
+
     def test_the_question_goes_with_its_script(self):
         # A deployment tool ends the script at its time limit: the copy's
         # window leaves the user's screen with it.

@@ -263,7 +263,7 @@ class Driver:
     stray Wine process that inherited a pipe would keep it open and hang the
     reader."""
 
-    def __init__(self, env, steps, timeout, args, wine_debug=None):
+    def __init__(self, env, steps, timeout, args, variables):
         self.timeout = timeout
         self.out_file = env.scratch_file(".json")
         self.stderr_file = env.scratch_file(".stderr")
@@ -272,7 +272,7 @@ class Driver:
         self.args = ["wine", str(driver_exe()), "--timeout", str(int(timeout * 1000)),
                      "--out", windows_path(self.out_file),
                      "--steps-file", windows_path(steps_file), *args]
-        self.env = dict(env.env, WINEDEBUG=wine_debug) if wine_debug else env.env
+        self.env = dict(env.env, **variables)
         self._start()
 
     def _start(self):
@@ -313,14 +313,15 @@ class Driver:
 
 def run(tail="", steps=("wait-window", "dump", "key:Enter", "wait-exit"), timeout=30,
         exe=None, environment=None, show=None, wine_debug=None, own_station=False,
-        refuse_control=None):
+        refuse_control=None, variables=None):
     """Starts Tolvane.exe with this command-line tail and runs the steps, in
     the given Environment or else the shared one. `show` is the launcher's
     STARTUPINFO show command, if any; `wine_debug` a WINEDEBUG setting, whose
     trace ends up in Result.stderr. With `own_station` the program runs on a
-    window station of the driver's own, whose windows the steps cannot see:
-    only wait-exit makes sense then. `refuse_control`: a control id whose
-    creation a CBT hook refuses."""
+    window station of the driver's own, which nobody sees; the windows of a
+    copy that it starts on the driver's desktop are its own. `refuse_control`:
+    a control id whose creation a CBT hook refuses; `variables`: more of the
+    program's environment."""
     env = environment or Environment.get()
     # UTF-16LE with lone surrogates kept: the tail reaches the program unchanged.
     tail_file = env.scratch_file(".tail")
@@ -332,14 +333,15 @@ def run(tail="", steps=("wait-window", "dump", "key:Enter", "wait-exit"), timeou
         args.append("--own-station")
     if refuse_control is not None:
         args += ["--refuse-control", str(refuse_control)]
-    return Driver(env, steps, timeout, args, wine_debug).result()
+    variables = dict(variables or {}, **({"WINEDEBUG": wine_debug} if wine_debug else {}))
+    return Driver(env, steps, timeout, args, variables).result()
 
 
 def attach(window_class, steps, title=None, timeout=30):
     """A driver in the background that waits for a window of another process
     (started by a batch file, say) and then runs its steps on it."""
     args = ["--attach-class", window_class] + (["--attach-title", title] if title else [])
-    return Driver(Environment.get(), steps, timeout, args)
+    return Driver(Environment.get(), steps, timeout, args, {})
 
 
 def run_batch(batch_file, extra_env=None, timeout=30):

@@ -21,5 +21,7 @@ void ShowUsageBox(const std::wstring& text) {
 }
 
 void EndProcess(unsigned exitCode) {
-    ExitProcess(IsCopyForWaitingProcess() ? CopyExitCode(exitCode) : exitCode);
+    // Only a copy that really has a process waiting for it marks its code;
+    // a stray variable must not change what a script reads.
+    ExitProcess(WaitingProcessToWatch() != nullptr ? CopyExitCode(exitCode) : exitCode);
 }
