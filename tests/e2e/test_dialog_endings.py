@@ -124,7 +124,7 @@ class EndingTest(unittest.TestCase):
         # A copy's variable that names no waiting process: the run answers as
         # any other, with its own codes.
         result = e2e.run(TAIL, ["wait-window", "key:Enter", "wait-exit:10000"],
-                         variables={"TOLVANE_WAITING_PROCESS": "4:8"})
+                         variables={e2e.expected()["waiting_process_variable"]: "4:8"})
         self.assertIsNone(result.failure)
         self.assertEqual(result.exit_code, 2)
 

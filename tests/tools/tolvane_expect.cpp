@@ -12,6 +12,7 @@
 #include "dialog/dialog_setup.h"
 #include "json_writer.h"
 #include "platform/show_state.h"
+#include "startup/unseen_run.h"
 #include "startup/usage_text.h"
 
 #include <cstdint>
@@ -76,6 +77,7 @@ void Facts(JsonWriter& json) {
     }
     json.EndObject().Key("usage").String(UsageText());
     json.Key("max_rows").Int(kMaxOptions);
+    json.Key("waiting_process_variable").String(kWaitingProcessVariable);
     json.Key("max_spoken").Int(static_cast<long long>(kMaxSpokenLength));
     json.Key("countdown");
     BySeconds(json, CountdownText);

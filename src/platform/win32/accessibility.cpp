@@ -57,11 +57,12 @@ ComPtr<ITypeInfo> AccessibleTypeInfo(IAccessible* standard) {
     return info;
 }
 
-VARIANT ChildIdOf(long id) {
-    VARIANT child{};
-    child.vt = VT_I4;
-    child.lVal = id;
-    return child;
+// A number in a VARIANT: a child id, or a role.
+VARIANT LongVariant(long value) {
+    VARIANT number{};
+    number.vt = VT_I4;
+    number.lVal = value;
+    return number;
 }
 
 // The child that a call names, as a VT_I4 id wherever it is a number.
@@ -76,15 +77,15 @@ VARIANT NormalChild(const VARIANT& given) {
         given.vt == (VT_BYREF | VT_VARIANT) && given.pvarVal != nullptr ? *given.pvarVal : given;
     switch (child.vt) {
     case VT_EMPTY:
-        return ChildIdOf(CHILDID_SELF);
+        return LongVariant(CHILDID_SELF);
     case VT_ERROR:
-        return child.scode == DISP_E_PARAMNOTFOUND ? ChildIdOf(CHILDID_SELF) : child;
+        return child.scode == DISP_E_PARAMNOTFOUND ? LongVariant(CHILDID_SELF) : child;
     case VT_I2:
-        return ChildIdOf(child.iVal);
+        return LongVariant(child.iVal);
     case VT_BYREF | VT_I2:
-        return child.piVal != nullptr ? ChildIdOf(*child.piVal) : child;
+        return child.piVal != nullptr ? LongVariant(*child.piVal) : child;
     case VT_BYREF | VT_I4:
-        return child.plVal != nullptr ? ChildIdOf(*child.plVal) : child;
+        return child.plVal != nullptr ? LongVariant(*child.plVal) : child;
     default:
         return child;
     }
@@ -103,7 +104,7 @@ struct Child {
     // A new reference for the caller.
     VARIANT ToVariant() const {
         if (!object) {
-            return ChildIdOf(id);
+            return LongVariant(id);
         }
         VARIANT child{};
         child.vt = VT_DISPATCH;
@@ -229,7 +230,7 @@ class OverridingAccessible final : public IAccessible, public IEnumVARIANT, publ
         const VARIANT child = NormalChild(given);
         const AccessibleOverrides overrides = source_();
         if (IsSelf(child) && role != nullptr && overrides.role) {
-            *role = ChildIdOf(*overrides.role);
+            *role = LongVariant(*overrides.role);
             return S_OK;
         }
         return standard_->get_accRole(child, role);

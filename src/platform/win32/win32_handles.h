@@ -2,76 +2,58 @@
 
 #include <windows.h>
 
-// Owns a GDI font and deletes it when replaced or destroyed.
-class UniqueFont {
+// Owns a Windows object whose "none" is null and frees it with `Free` when
+// replaced or destroyed.
+template <typename T, auto Free> class UniqueObject {
   public:
-    UniqueFont() = default;
-    explicit UniqueFont(HFONT font) : font_(font) {}
-    UniqueFont(const UniqueFont&) = delete;
-    UniqueFont& operator=(const UniqueFont&) = delete;
-    UniqueFont(UniqueFont&& other) noexcept : font_(other.font_) { other.font_ = nullptr; }
-    UniqueFont& operator=(UniqueFont&& other) noexcept {
-        if (this != &other) {
-            Reset();
-            font_ = other.font_;
-            other.font_ = nullptr;
-        }
-        return *this;
-    }
-    ~UniqueFont() { Reset(); }
-
-    HFONT get() const { return font_; }
-
-  private:
-    void Reset() {
-        if (font_ != nullptr) {
-            DeleteObject(font_);
-            font_ = nullptr;
-        }
-    }
-
-    HFONT font_ = nullptr;
-};
-
-// Owns a kernel handle (a process, a token) and closes it when replaced or
-// destroyed.
-class UniqueHandle {
-  public:
-    UniqueHandle() = default;
-    explicit UniqueHandle(HANDLE handle) : handle_(handle) {}
-    UniqueHandle(const UniqueHandle&) = delete;
-    UniqueHandle& operator=(const UniqueHandle&) = delete;
-    UniqueHandle(UniqueHandle&& other) noexcept : handle_(other.release()) {}
-    UniqueHandle& operator=(UniqueHandle&& other) noexcept {
+    UniqueObject() = default;
+    explicit UniqueObject(T object) : object_(object) {}
+    UniqueObject(const UniqueObject&) = delete;
+    UniqueObject& operator=(const UniqueObject&) = delete;
+    UniqueObject(UniqueObject&& other) noexcept : object_(other.release()) {}
+    UniqueObject& operator=(UniqueObject&& other) noexcept {
         if (this != &other) {
             Reset(other.release());
         }
         return *this;
     }
-    ~UniqueHandle() { Reset(nullptr); }
+    ~UniqueObject() { Reset(nullptr); }
 
-    HANDLE get() const { return handle_; }
-    // For the functions that hand a new handle back through a pointer.
-    HANDLE* put() {
+    T get() const { return object_; }
+    // For the functions that hand a new object back through a pointer.
+    T* put() {
         Reset(nullptr);
-        return &handle_;
+        return &object_;
     }
-    HANDLE release() {
-        const HANDLE handle = handle_;
-        handle_ = nullptr;
-        return handle;
+    T release() {
+        const T object = object_;
+        object_ = nullptr;
+        return object;
     }
 
   private:
-    void Reset(HANDLE handle) {
-        if (handle_ != nullptr && handle_ != INVALID_HANDLE_VALUE) {
-            CloseHandle(handle_);
+    void Reset(T object) {
+        if (object_ != nullptr) {
+            Free(object_);
         }
-        handle_ = handle;
+        object_ = object;
     }
 
-    HANDLE handle_ = nullptr;
+    T object_ = nullptr;
 };
+
+inline void DeleteGdiFont(HFONT font) {
+    DeleteObject(font);
+}
+inline void CloseKernelHandle(HANDLE handle) {
+    CloseHandle(handle);
+}
+
+// A GDI font.
+using UniqueFont = UniqueObject<HFONT, DeleteGdiFont>;
+// A kernel handle (a process, a token); every function that gives one here
+// gives null when it fails.
+using UniqueHandle = UniqueObject<HANDLE, CloseKernelHandle>;
 
 // The screen's device context, released when it goes out of scope.
 class ScreenDc {
